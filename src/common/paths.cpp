@@ -1,0 +1,76 @@
+#include "common/paths.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+bool IsAcceptableComponent(const std::wstring& name) {
+  if (name.empty() || name == L"." || name == L"..") return false;
+  // Windows drops trailing dots and blanks, so "a." or "..." would name
+  // another folder than the one written.
+  if (name.back() == L'.' || name.back() == L' ') return false;
+  for (wchar_t c : name) {
+    if (c < 0x20 || std::wstring(L"<>:\"|?*").find(c) != std::wstring::npos) return false;
+  }
+  return true;
+}
+
+// Splits at runs of separators; empty pieces between doubled separators vanish.
+std::vector<std::wstring> SplitComponents(const std::wstring& path) {
+  std::vector<std::wstring> parts;
+  std::wstring current;
+  for (wchar_t c : path) {
+    if (IsSeparator(c)) {
+      if (!current.empty()) parts.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(c);
+    }
+  }
+  if (!current.empty()) parts.push_back(current);
+  return parts;
+}
+
+}  // namespace
+
+std::wstring EnsureTrailingSeparator(const std::wstring& path) {
+  if (path.empty() || IsSeparator(path.back())) return path;
+  return path + L"\\";
+}
+
+std::wstring TrimTrailingSeparators(const std::wstring& path) {
+  std::wstring trimmed = path;
+  while (!trimmed.empty() && IsSeparator(trimmed.back())) trimmed.pop_back();
+  return trimmed;
+}
+
+std::wstring GetOwnPath() {
+  wchar_t buffer[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return L"";
+  return std::wstring(buffer, length);
+}
+
+bool IsFolderBelowRoot(const std::wstring& path) {
+  std::vector<std::wstring> components;
+  size_t rootComponents = 0;  // components that make up the root itself
+  if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) {
+    components = SplitComponents(path.substr(3));
+  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    components = SplitComponents(path.substr(2));
+    rootComponents = 2;  // server and share
+  } else {
+    return false;  // relative, drive-relative or rooted without a drive
+  }
+  if (components.size() <= rootComponents) return false;
+  for (const std::wstring& name : components) {
+    if (!IsAcceptableComponent(name)) return false;
+  }
+  return true;
+}

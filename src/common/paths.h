@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+// The path with one backslash appended, unless it is empty or already ends
+// in a backslash or a slash.
+std::wstring EnsureTrailingSeparator(const std::wstring& path);
+
+// The path without any trailing backslashes and slashes.
+std::wstring TrimTrailingSeparators(const std::wstring& path);
+
+// Full path of the running executable, or empty when it cannot be read whole
+// into a classic 260-character buffer.
+std::wstring GetOwnPath();
+
+// True for an absolute path that names something below a drive root or below
+// a UNC share (C:\a, \\srv\share\a), with no "." or ".." component, no
+// component that Windows would silently shorten (trailing dot or blank) and
+// no wildcard or other character that is not allowed in a file name.
+bool IsFolderBelowRoot(const std::wstring& path);

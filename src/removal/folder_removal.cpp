@@ -1,0 +1,89 @@
+#include "removal/folder_removal.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "common/handles.h"
+#include "log/log.h"
+
+namespace {
+
+// Silent, no confirmation, no error dialog; no FOF_ALLOWUNDO, so nothing
+// goes to the Recycle Bin.
+constexpr FILEOP_FLAGS kSilentDeleteFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+
+bool Exists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
+
+bool IsLink(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool ShellDelete(const std::wstring& folder) {
+  std::wstring sourceList = folder;  // a list of one name, ended by an empty name
+  if (sourceList.empty() || sourceList.back() != L'\0') sourceList.push_back(L'\0');
+  sourceList.push_back(L'\0');
+
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = sourceList.c_str();
+  operation.fFlags = kSilentDeleteFlags;
+  return SHFileOperationW(&operation) == 0;
+}
+
+// A link is removed as a link and never listed, so nothing behind it is
+// touched; a real folder gets the whole removal of its own.
+void RemoveEntry(const std::wstring& path, DWORD attributes) {
+  const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (IsLink(attributes) && isFolder) {
+    RemoveDirectoryW(path.c_str());  // the final existence test judges
+  } else if (isFolder) {
+    RemoveExtensionDir(path);  // its result shows in the parent's own test
+  } else {
+    DeleteOrScheduleFile(path);
+  }
+}
+
+}  // namespace
+
+void DeleteOrScheduleFile(const std::wstring& path) {
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // may fail; the deletion tells
+  if (DeleteFileW(path.c_str())) return;
+  const DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    // Refused for a standard user on Windows; the file then simply stays.
+    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
+}
+
+bool RemoveFolderByHand(const std::wstring& folder) {
+  if (!Exists(folder)) return true;
+  if (IsLink(GetFileAttributesW(folder.c_str()))) {
+    RemoveDirectoryW(folder.c_str());
+    return !Exists(folder);
+  }
+  {
+    WIN32_FIND_DATAW entry = {};
+    FindHandle listing(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (listing.IsValid()) {
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        RemoveEntry(folder + L"\\" + name, entry.dwFileAttributes);
+      } while (FindNextFileW(listing.value, &entry));
+    }
+  }
+  RemoveDirectoryW(folder.c_str());  // never retried or scheduled
+  return !Exists(folder);
+}
+
+bool RemoveExtensionDir(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  if (!Exists(folder)) return true;
+  if (ShellDelete(folder)) {
+    WriteLog(L"[Delete] SHFileOperation removed: " + folder);
+    return true;
+  }
+  WriteLog(L"[Delete] SHFileOperation failed, fallback RemoveDirectory.");
+  return RemoveFolderByHand(folder);
+}
