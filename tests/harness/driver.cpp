@@ -156,7 +156,7 @@ RunResult RunProgram(const RunOptions& options) {
   AssignProcessToJobObject(job.handle, first.hProcess);
 
   std::map<DWORD, HANDLE> handles{{first.dwProcessId, first.hProcess}};
-  result.processes.push_back({first.dwProcessId, ImagePathOf(first.hProcess), L"", STILL_ACTIVE});
+  result.processes.push_back({first.dwProcessId, L"", L"", STILL_ACTIVE});
   ResumeThread(first.hThread);
   CloseHandle(first.hThread);
 
@@ -169,7 +169,12 @@ RunResult RunProgram(const RunOptions& options) {
       HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
       if (!process) continue;
       handles[id] = process;
-      result.processes.push_back({id, ImagePathOf(process), CurrentFolderOf(process), STILL_ACTIVE});
+      result.processes.push_back({id, L"", L"", STILL_ACTIVE});
+    }
+    // A process just created may not show its image and folder yet.
+    for (SeenProcess& seen : result.processes) {
+      if (seen.imagePath.empty()) seen.imagePath = ImagePathOf(handles[seen.processId]);
+      if (seen.currentFolder.empty()) seen.currentFolder = CurrentFolderOf(handles[seen.processId]);
     }
 
     BoxSearch search;
