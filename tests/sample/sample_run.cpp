@@ -1,0 +1,126 @@
+// The program's main job on a built-in sample: installs a realistic copy of
+// the extension for the current user of the Wine prefix, runs the uninstaller
+// as a user would, answers its boxes, and prints what happened.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/paths.h"
+#include "driver.h"
+#include "sandbox.h"
+
+namespace {
+
+void Print(const std::wstring& text) {
+  const std::wstring line = text + L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0], size, nullptr, nullptr);
+  fwrite(bytes.data(), 1, bytes.size(), stdout);
+  fflush(stdout);
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+  wchar_t* path = nullptr;
+  SHGetKnownFolderPath(id, 0, nullptr, &path);
+  const std::wstring result = path ? path : L"";
+  CoTaskMemFree(path);
+  return result;
+}
+
+std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
+
+// A bundle id folder with a manifest, web assets, a few hundred files of
+// dependencies, non-Latin names and a read-only file.
+void InstallExtension(const std::wstring& ext) {
+  MakeFolder(ext + L"\\CSXS");
+  WriteFileText(ext + L"\\CSXS\\manifest.xml",
+                L"<?xml version=\"1.0\"?><ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\" Version=\"9.0\"/>");
+  WriteFileText(ext + L"\\index.html", L"<!doctype html><script src=\"js/main.js\"></script>");
+  WriteFileText(ext + L"\\.debug", L"<ExtensionList/>");
+  MakeFolder(ext + L"\\js");
+  WriteFileText(ext + L"\\js\\main.js", L"init();");
+  MakeFolder(ext + L"\\locale\\\u4e2d\u6587");
+  WriteFileText(ext + L"\\locale\\\u4e2d\u6587\\\u6d88\u606f.json", L"{}");
+  WriteFileText(ext + L"\\locale\\extens\u00e3o.json", L"{}");
+  WriteFileText(ext + L"\\LICENSE.txt", L"licence");
+  SetFileAttributesW((ext + L"\\LICENSE.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  for (int package = 0; package < 30; ++package) {
+    const std::wstring dir = ext + L"\\node_modules\\pkg-" + std::to_wstring(package);
+    MakeFolder(dir + L"\\lib\\internal");
+    WriteFileText(dir + L"\\package.json", L"{\"name\":\"pkg\"}");
+    for (int file = 0; file < 4; ++file) {
+      WriteFileText(dir + L"\\lib\\part" + std::to_wstring(file) + L".js", L"module.exports = 1;");
+      WriteFileText(dir + L"\\lib\\internal\\util" + std::to_wstring(file) + L".js", L"module.exports = 2;");
+    }
+  }
+}
+
+int CountFiles(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry = {};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(folder + L"\\" + name) : 1;
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return count;
+}
+
+void PrintState(const std::wstring& when, const std::wstring& ext) {
+  Print(L"== " + when);
+  Print(L"  extension folder: " + (PathExists(ext) ? L"present, " + std::to_wstring(CountFiles(ext)) + L" files" : L"absent"));
+  for (int version = 8; version <= 14; ++version) {
+    if (!RegistryKeyExists(HKEY_CURRENT_USER, CsxsKey(version))) continue;
+    Print(L"  HKCU\\" + CsxsKey(version) + L" PlayerDebugMode: " +
+          (RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode") ? L"present" : L"absent"));
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring lang = argc > 1 ? argv[1] : L"zh";
+  const std::wstring ext = KnownFolder(FOLDERID_RoamingAppData) + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai";
+  const std::wstring launch = KnownFolder(FOLDERID_LocalAppData) + L"\\Pexlo\\Play Uninstaller";
+  wchar_t tempPath[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, tempPath);
+  const std::wstring temp = TrimTrailingSeparators(tempPath);
+
+  InstallExtension(ext);
+  for (int version : {8, 9, 11, 12, 14}) SetRegistryString(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode", L"1");
+  const std::wstring program = PlaceProgram(launch);
+  const size_t logLinesBefore = ReadLogLines(temp).size();
+
+  PrintState(L"before", ext);
+  const std::wstring arguments = L"extdir=\"" + ext + L"\" lang=" + lang;
+  Print(L"== run: \"" + program + L"\" " + arguments);
+  RunOptions options;
+  options.program = program;
+  options.arguments = arguments;
+  options.timeoutMilliseconds = 180000;  // longer than the wait for Illustrator
+  options.onBox = [](const SeenBox& box) {
+    Print(std::wstring(L"  box (") + (box.IsError() ? L"error" : box.IsInformation() ? L"information" : L"?") +
+          L") [" + box.caption + L"] " + box.text);
+  };
+  const RunResult run = RunProgram(options);
+  for (size_t i = 0; i < run.processes.size(); ++i) {
+    Print(L"  process " + std::to_wstring(i + 1) + L" " + run.processes[i].imagePath + L" exit code " +
+          std::to_wstring(run.processes[i].exitCode));
+  }
+  Print(L"== log lines of this run (" + temp + L"\\PexloPlayAiUninstall.log)");
+  const std::vector<std::wstring> log = ReadLogLines(temp);
+  for (size_t i = logLinesBefore; i < log.size(); ++i) Print(L"  " + log[i]);
+  PrintState(L"after", ext);
+  Print(L"  launch executable: " + std::wstring(PathExists(program) ? L"present" : L"gone") + L", launch folder: " +
+        (PathExists(launch) ? L"present" : L"gone"));
+
+  const bool removed = !PathExists(ext) && run.ExitCode(run.processes.size() - 1) == 0;
+  return removed && !run.timedOut ? 0 : 1;
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the uninstaller on a built-in
+# sample installation in the build's own Wine prefix: sample.sh [en|zh|pt]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/setup.sh"
+"$top/tools/build.sh" >/dev/null
+"$top/tests/harness/start-wine.sh" "$top/build"
+trap 'WINEPREFIX="$top/build/wine" wineserver -k || true' EXIT
+RELAY_TRACE=sample "$top/tests/harness/wine-run.sh" "$top/build" sample_run.exe "${1:-zh}"
