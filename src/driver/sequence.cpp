@@ -54,12 +54,12 @@ void WaitForHostExit() {
   }
 }
 
-void CleanLaunchLocation(const std::wstring& launchFolder) {
+void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& ownPath) {
   const std::wstring folderWithSeparator = EnsureTrailingSeparator(launchFolder);
-  const std::wstring ownPath = GetOwnPath();
-  const std::wstring launchExecutable = folderWithSeparator + PathFindFileNameW(ownPath.c_str());
   WriteLog(L"[Stage2] origdir: " + folderWithSeparator);
-  DeleteOrScheduleFile(launchExecutable);
+  // Without our own file name the "executable" would be the folder itself,
+  // which must never be handed to the deletion at restart.
+  if (!ownPath.empty()) DeleteOrScheduleFile(folderWithSeparator + PathFindFileNameW(ownPath.c_str()));
 
   const std::wstring folder = TrimTrailingSeparators(folderWithSeparator);
   if (folder.empty()) return;
@@ -86,7 +86,7 @@ int RunUninstallSequence(const RunState& run) {
 
   const std::wstring stage = GetArgValue(run.argumentCount, run.argumentVector, L"stage");
   const std::wstring launchFolder = GetArgValue(run.argumentCount, run.argumentVector, L"origdir");
-  if (stage == L"2" && !launchFolder.empty()) CleanLaunchLocation(launchFolder);
+  if (stage == L"2" && !launchFolder.empty()) CleanLaunchLocation(launchFolder, GetOwnPath());
 
   // A running program cannot delete its own file: this ends in a request to
   // delete it at the next restart, which a standard user's Windows may refuse.

@@ -16,6 +16,7 @@ int RunUninstallSequence(const RunState& run);
 // Returns once no Illustrator.exe runs, or after a little over two minutes.
 void WaitForHostExit();
 
-// In the relaunched copy: deletes the launch executable from launchFolder and
-// removes the folder when nothing else is left in it.
-void CleanLaunchLocation(const std::wstring& launchFolder);
+// In the relaunched copy: deletes the launch executable (the file in
+// launchFolder named like ownPath) and removes the folder when nothing else is
+// left in it.
+void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& ownPath);

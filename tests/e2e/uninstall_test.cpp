@@ -248,3 +248,4 @@ TEST_F(Uninstall, SlowIllustratorThatNeverExitsIsWaitedForAboutTwoMinutes) {
   EXPECT_FALSE(PathExists(scene.ext));
   EXPECT_GE(waited, 120000u);  // the limit is a floor, not a speed target
 }
+
