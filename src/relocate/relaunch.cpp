@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "common/handles.h"
 #include "common/paths.h"
 #include "driver/args.h"
 #include "log/log.h"
@@ -40,9 +39,10 @@ bool StartCopy(const std::wstring& commandLine, const std::wstring& workFolder) 
                       &startup, &process)) {
     return false;
   }
-  // The copy runs on its own; this process never waits for it.
-  FileHandle thread(process.hThread);
-  FileHandle child(process.hProcess);
+  // The copy runs on its own; this process never waits for it. The thread
+  // handle goes first, then the process handle.
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
   return true;
 }
 

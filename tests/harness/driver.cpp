@@ -176,6 +176,16 @@ RunResult RunProgram(const RunOptions& options) {
       if (seen.imagePath.empty()) seen.imagePath = ImagePathOf(handles[seen.processId]);
       if (seen.currentFolder.empty()) seen.currentFolder = CurrentFolderOf(handles[seen.processId]);
     }
+    // A process seen right after its creation may not have its image and
+    // parameters in place yet: read again until they are, while it runs.
+    for (size_t i = 1; i < result.processes.size(); ++i) {
+      SeenProcess& seen = result.processes[i];
+      if (!seen.imagePath.empty() && !seen.currentFolder.empty()) continue;
+      HANDLE process = handles[seen.processId];
+      if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT) continue;
+      if (seen.imagePath.empty()) seen.imagePath = ImagePathOf(process);
+      if (seen.currentFolder.empty()) seen.currentFolder = CurrentFolderOf(process);
+    }
 
     BoxSearch search;
     for (const auto& entry : handles) search.processIds.insert(entry.first);

@@ -20,7 +20,7 @@ struct SeenBox {
 struct SeenProcess {
   DWORD processId = 0;
   std::wstring imagePath;
-  std::wstring currentFolder;  // as it was when the driver first saw the process
+  std::wstring currentFolder;  // as first read while the process ran (empty for the first)
   DWORD exitCode = STILL_ACTIVE;
 };
 
