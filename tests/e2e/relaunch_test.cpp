@@ -94,3 +94,29 @@ TEST(Relaunch, TwoRunsGetTwoWorkFolders) {
   }
   EXPECT_NE(first.result.processes[1].currentFolder, second.result.processes[1].currentFolder);
 }
+
+// Only the exact value 2 marks the relaunched copy; it never relaunches again.
+TEST(Relaunch, OnlyStageTwoSkipsTheRelaunch) {
+  for (const wchar_t* stage : {L"2", L"1", L"3", L"02", L"", L"\"2 \""}) {
+    SCOPED_TRACE(stage);
+    const std::wstring root = MakeSandbox(L"relaunch_stage");
+    const std::wstring temp = root + L"\\temp";
+    const std::wstring extension = root + L"\\ext";
+    MakeFolder(temp);
+    MakeFolder(extension);
+    RunOptions options;
+    options.program = PlaceProgram(root + L"\\launch");
+    options.arguments = L"extdir=" + extension + L" stage=" + stage;
+    options.tempFolder = temp;
+    const RunResult result = RunProgram(options);
+
+    const bool relaunches = std::wstring(stage) != L"2";
+    ASSERT_EQ(result.processes.size(), relaunches ? 2u : 1u);
+    EXPECT_EQ(PathExists(temp + L"\\PexloPlayAiUninstall"), relaunches);
+    const Lines log = ReadLogLines(temp);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[2].rfind(L"[Stage1] Relaunching from temp: ", 0) == 0, relaunches) << log[2];
+    EXPECT_EQ(result.ExitCode(result.processes.size() - 1), 0u);
+    EXPECT_FALSE(PathExists(extension));
+  }
+}

@@ -171,11 +171,6 @@ RunResult RunProgram(const RunOptions& options) {
       handles[id] = process;
       result.processes.push_back({id, L"", L"", STILL_ACTIVE});
     }
-    // A process just created may not show its image and folder yet.
-    for (SeenProcess& seen : result.processes) {
-      if (seen.imagePath.empty()) seen.imagePath = ImagePathOf(handles[seen.processId]);
-      if (seen.currentFolder.empty()) seen.currentFolder = CurrentFolderOf(handles[seen.processId]);
-    }
     // A process seen right after its creation may not have its image and
     // parameters in place yet: read again until they are, while it runs.
     for (size_t i = 1; i < result.processes.size(); ++i) {

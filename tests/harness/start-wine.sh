@@ -7,5 +7,9 @@ build=$(cd "$1" && pwd)
 "$(dirname "$0")/prepare-prefix.sh" "$build"
 rm -rf "$build/sandbox" && mkdir -p "$build/sandbox"
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A server left from an earlier run may still be shutting down; wait for it,
+# or a test would start a new one that holds on to ctest's output.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
 wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
