@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine: the MinGW-w64
 # cross compiler, Wine, CMake, GoogleTest's sources, and the Chinese and
-# Portuguese locales that the UI-language tests run Wine under.
+# Portuguese locales that the UI-language tests run Wine under, and NSIS for
+# the installer-integration test.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-          wine wine64 googletest locales python3 zip)
+          wine wine64 googletest locales python3 zip nsis)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()

@@ -215,6 +215,8 @@ RunResult RunProgram(const RunOptions& options) {
     HANDLE handle = handles[process.processId];
     WaitForSingleObject(handle, 5000);
     GetExitCodeProcess(handle, &process.exitCode);
+    // A process seen before its start-up was done may have shown no image yet.
+    if (process.imagePath.empty()) process.imagePath = ImagePathOf(handle);
     CloseHandle(handle);
   }
   return result;
