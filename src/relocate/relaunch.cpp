@@ -88,9 +88,9 @@ bool CreateDirectoryTree(const std::wstring& path) {
   if (folder.empty()) return false;
   if (Exists(folder)) return true;
 
-  wchar_t buffer[MAX_PATH] = {};
-  folder.copy(buffer, MAX_PATH - 1);
-  const std::wstring whole = buffer;
+  // Cut to the classic limit, the path would name another folder.
+  if (folder.size() >= MAX_PATH) return false;
+  const std::wstring& whole = folder;
   for (size_t index = 0; index < whole.size(); ++index) {
     if (whole[index] != L'\\' && whole[index] != L'/') continue;
     const std::wstring parent = whole.substr(0, index);
@@ -114,9 +114,13 @@ bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::ws
   const unsigned long processId = GetCurrentProcessId();
   const unsigned long tickCount = GetTickCount();
   const std::wstring workFolder = WorkFolderPath(tempFolder, processId, tickCount);
+  const std::wstring copyPath = workFolder + PathFindFileNameW(ownPath.c_str());
+  // The copy reads its own path into a classic 260-character buffer to find
+  // its file and the launch executable's name: it must fit, or no copy is
+  // made and nothing is created.
+  if (copyPath.size() >= MAX_PATH) return false;
   if (!CreateDirectoryTree(workFolder)) return false;
 
-  const std::wstring copyPath = workFolder + PathFindFileNameW(ownPath.c_str());
   if (!CopyFileW(ownPath.c_str(), copyPath.c_str(), FALSE)) return false;
 
   WriteLog(L"[Stage1] Relaunching from temp: " + copyPath);

@@ -22,5 +22,6 @@ std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long proces
                             unsigned long tickCount);
 
 // Creates the folder and any missing folders above it. True when it (or a
-// file of that name) exists afterwards.
+// file of that name) exists afterwards; false, creating nothing, for a path
+// of 260 characters or more.
 bool CreateDirectoryTree(const std::wstring& path);
