@@ -86,6 +86,14 @@ std::wstring ExpectBoxesMatchDisk(const RunResult& run, const std::wstring& fold
   return last.text;
 }
 
+std::wstring FolderOfLength(const std::wstring& base, size_t length) {
+  std::wstring path = base;
+  while (path.size() + 1 < length) {
+    path += L"\\" + std::wstring(std::min<size_t>(60, length - path.size() - 1), L't');
+  }
+  return path;
+}
+
 void MakeWideTree(const std::wstring& root, int count, int perFolder) {
   for (int index = 0; index < count; ++index) {
     const std::wstring folder = root + L"\\part" + std::to_wstring(index / perFolder);

@@ -38,6 +38,9 @@ std::vector<std::wstring> TouchedOutside(const Snapshot& before, const Snapshot&
 // folder still there. Returns the final box's text ("" when there was none).
 std::wstring ExpectBoxesMatchDisk(const RunResult& run, const std::wstring& folder);
 
+// A folder path below base exactly length characters long (not created).
+std::wstring FolderOfLength(const std::wstring& base, size_t length);
+
 // Creates count files of a few bytes each, spread over folders of at most
 // perFolder files below root.
 void MakeWideTree(const std::wstring& root, int count, int perFolder);

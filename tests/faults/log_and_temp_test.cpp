@@ -12,15 +12,6 @@ namespace {
 using Lines = std::vector<std::wstring>;
 const wchar_t kLogName[] = L"\\PexloPlayAiUninstall.log";
 
-// A folder below base whose path is exactly length characters long.
-std::wstring FolderOfLength(const std::wstring& base, size_t length) {
-  std::wstring path = base;
-  while (path.size() + 1 < length) {
-    path += L"\\" + std::wstring(std::min<size_t>(60, length - path.size() - 1), L't');
-  }
-  return path;
-}
-
 }  // namespace
 
 // Wine runs as root here, so the read-only attribute does not keep this
