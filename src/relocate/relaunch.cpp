@@ -85,21 +85,19 @@ std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long proces
 
 bool CreateDirectoryTree(const std::wstring& path) {
   const std::wstring folder = TrimTrailingSeparators(path);
-  if (folder.empty()) return false;
+  // Cut to the classic limit, the path would name another folder.
+  if (folder.empty() || folder.size() >= MAX_PATH) return false;
   if (Exists(folder)) return true;
 
-  // Cut to the classic limit, the path would name another folder.
-  if (folder.size() >= MAX_PATH) return false;
-  const std::wstring& whole = folder;
-  for (size_t index = 0; index < whole.size(); ++index) {
-    if (whole[index] != L'\\' && whole[index] != L'/') continue;
-    const std::wstring parent = whole.substr(0, index);
+  for (size_t index = 0; index < folder.size(); ++index) {
+    if (folder[index] != L'\\' && folder[index] != L'/') continue;
+    const std::wstring parent = folder.substr(0, index);
     if (!parent.empty() && !Exists(parent)) {
       CreateDirectoryW(parent.c_str(), nullptr);  // the last step below decides
     }
   }
-  if (Exists(whole)) return true;
-  return CreateDirectoryW(whole.c_str(), nullptr) != FALSE;
+  if (Exists(folder)) return true;
+  return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
 }
 
 bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::wstring& extensionFolder,
