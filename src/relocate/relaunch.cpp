@@ -67,13 +67,25 @@ std::wstring QuoteArgument(const std::wstring& value) {
   return quoted;
 }
 
+namespace {
+
+// The copy's GetArgValue takes one pair of enclosing quotes off a value, as
+// this process's did: a value that still has such a pair gets one more, so
+// that the copy ends up with the very same value ("zh" stays "zh").
+std::wstring ValueForCopy(const std::wstring& value) {
+  const bool enclosed = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
+  return QuoteArgument(enclosed ? L"\"" + value + L"\"" : value);
+}
+
+}  // namespace
+
 std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring& extensionFolder,
                                const std::wstring& launchFolder, const std::wstring& langValue) {
   std::wstring line = QuoteArgument(copyPath);
-  line += L" extdir=" + QuoteArgument(extensionFolder);
+  line += L" extdir=" + ValueForCopy(extensionFolder);
   line += L" stage=2";
-  line += L" origdir=" + QuoteArgument(TrimTrailingSeparators(launchFolder));
-  if (!langValue.empty()) line += L" lang=" + QuoteArgument(langValue);
+  line += L" origdir=" + ValueForCopy(TrimTrailingSeparators(launchFolder));
+  if (!langValue.empty()) line += L" lang=" + ValueForCopy(langValue);
   return line;
 }
 

@@ -13,7 +13,7 @@ bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::ws
 std::wstring QuoteArgument(const std::wstring& value);
 
 // The copy's command line: its path, then extdir, stage=2, origdir and, when
-// given, lang.
+// given, lang; each value such that the copy's GetArgValue returns it as is.
 std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring& extensionFolder,
                                const std::wstring& launchFolder, const std::wstring& langValue);
 

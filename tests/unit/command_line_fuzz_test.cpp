@@ -36,6 +36,12 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+// The copy takes one pair of enclosing quotes off each value, so a value
+// that still has such a pair is handed over with one more.
+std::wstring EnclosedForCopy(const std::wstring& value) {
+  return value.size() >= 2 && value.front() == L'"' && value.back() == L'"' ? L"\"" + value + L"\"" : value;
+}
+
 const std::wstring kProgram = L"B:\\pexloplay-ai-uninstaller.exe";
 const std::wstring kRoot = L"T:\\fuzz";
 const LineTargets kTargets = {kRoot + L"\\Adobe CEP\\\u6269\u5c55 \U0001F600\\com.pexlo.play.ai", kRoot + L"\\decoy",
@@ -83,7 +89,7 @@ TEST(HostileCommandLines, EachGeneratedVectorGetsTheVerdictItAsksForAndRelaunche
     Vector relaunch(SplitCommandLine(BuildRelaunchLine(kCopy, check.extensionFolder, kTargets.launch, check.langValue)));
     std::vector<std::wstring> expectedLine = {kCopy, L"extdir=" + check.extensionFolder, L"stage=2",
                                               L"origdir=" + kTargets.launch};
-    if (!check.langValue.empty()) expectedLine.push_back(L"lang=" + check.langValue);
+    if (!check.langValue.empty()) expectedLine.push_back(L"lang=" + EnclosedForCopy(check.langValue));
     ASSERT_EQ(relaunch.strings, expectedLine);
     const ArgumentCheck copy = CheckArguments(relaunch.Count(), relaunch.Data());
     ASSERT_TRUE(copy.accepted);
@@ -94,4 +100,16 @@ TEST(HostileCommandLines, EachGeneratedVectorGetsTheVerdictItAsksForAndRelaunche
   std::cout << accepted << " accepted, " << refused << " refused\n";
   EXPECT_GT(accepted, kVectors / 5);
   EXPECT_GT(refused, kVectors / 5);
+}
+
+// GetArgValue takes one pair of enclosing quotes off; a value that keeps
+// such a pair after that must still have it in the copy.
+TEST(RelaunchLine, ValuesThatKeepEnclosingQuotesReachTheCopyUnchanged) {
+  for (const std::wstring& lang : {std::wstring(L"\"zh\""), std::wstring(L"\"\""), std::wstring(L"\"\"\""),
+                                   std::wstring(L"\"   extdir=\""), std::wstring(L"\""), std::wstring(L"z\"h")}) {
+    Vector copy(SplitCommandLine(BuildRelaunchLine(kCopy, L"T:\\ext", L"T:\\launch", lang)));
+    EXPECT_EQ(CheckArguments(copy.Count(), copy.Data()).langValue, lang) << Printable(lang);
+    EXPECT_EQ(GetArgValue(copy.Count(), copy.Data(), L"extdir"), L"T:\\ext");
+    EXPECT_EQ(GetArgValue(copy.Count(), copy.Data(), L"origdir"), L"T:\\launch");
+  }
 }
