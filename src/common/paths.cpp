@@ -10,11 +10,24 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
+// CON, NUL, COM1 and the like, also with an extension ("nul.txt"): Windows
+// takes such a name for a device wherever it stands in a path.
+bool IsDeviceName(const std::wstring& name) {
+  std::wstring base = name.substr(0, name.find(L'.'));
+  while (!base.empty() && base.back() == L' ') base.pop_back();
+  for (wchar_t& c : base) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 0x20);
+  }
+  if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
+         base[3] >= L'1' && base[3] <= L'9';
+}
+
 bool IsAcceptableComponent(const std::wstring& name) {
   if (name.empty() || name == L"." || name == L"..") return false;
   // Windows drops trailing dots and blanks, so "a." or "..." would name
-  // another folder than the one written.
-  if (name.back() == L'.' || name.back() == L' ') return false;
+  // another folder than the one written; a device name names no folder.
+  if (name.back() == L'.' || name.back() == L' ' || IsDeviceName(name)) return false;
   for (wchar_t c : name) {
     if (c < 0x20 || std::wstring(L"<>:\"|?*").find(c) != std::wstring::npos) return false;
   }

@@ -14,6 +14,7 @@ std::wstring GetOwnPath();
 
 // True for an absolute path that names something below a drive root or below
 // a UNC share (C:\a, \\srv\share\a), with no "." or ".." component, no
-// component that Windows would silently shorten (trailing dot or blank) and
-// no wildcard or other character that is not allowed in a file name.
+// component that Windows would silently shorten (trailing dot or blank) or
+// take for a device (CON, NUL.txt, COM1, ...), and no wildcard or other
+// character that is not allowed in a file name.
 bool IsFolderBelowRoot(const std::wstring& path);

@@ -67,13 +67,25 @@ std::wstring QuoteArgument(const std::wstring& value) {
   return quoted;
 }
 
+namespace {
+
+// The copy's GetArgValue takes one pair of enclosing quotes off a value, as
+// this process's did: a value that still has such a pair gets one more, so
+// that the copy ends up with the very same value ("zh" stays "zh").
+std::wstring ValueForCopy(const std::wstring& value) {
+  const bool enclosed = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
+  return QuoteArgument(enclosed ? L"\"" + value + L"\"" : value);
+}
+
+}  // namespace
+
 std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring& extensionFolder,
                                const std::wstring& launchFolder, const std::wstring& langValue) {
   std::wstring line = QuoteArgument(copyPath);
-  line += L" extdir=" + QuoteArgument(extensionFolder);
+  line += L" extdir=" + ValueForCopy(extensionFolder);
   line += L" stage=2";
-  line += L" origdir=" + QuoteArgument(TrimTrailingSeparators(launchFolder));
-  if (!langValue.empty()) line += L" lang=" + QuoteArgument(langValue);
+  line += L" origdir=" + ValueForCopy(TrimTrailingSeparators(launchFolder));
+  if (!langValue.empty()) line += L" lang=" + ValueForCopy(langValue);
   return line;
 }
 
@@ -85,21 +97,19 @@ std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long proces
 
 bool CreateDirectoryTree(const std::wstring& path) {
   const std::wstring folder = TrimTrailingSeparators(path);
-  if (folder.empty()) return false;
+  // Cut to the classic limit, the path would name another folder.
+  if (folder.empty() || folder.size() >= MAX_PATH) return false;
   if (Exists(folder)) return true;
 
-  wchar_t buffer[MAX_PATH] = {};
-  folder.copy(buffer, MAX_PATH - 1);
-  const std::wstring whole = buffer;
-  for (size_t index = 0; index < whole.size(); ++index) {
-    if (whole[index] != L'\\' && whole[index] != L'/') continue;
-    const std::wstring parent = whole.substr(0, index);
+  for (size_t index = 0; index < folder.size(); ++index) {
+    if (folder[index] != L'\\' && folder[index] != L'/') continue;
+    const std::wstring parent = folder.substr(0, index);
     if (!parent.empty() && !Exists(parent)) {
       CreateDirectoryW(parent.c_str(), nullptr);  // the last step below decides
     }
   }
-  if (Exists(whole)) return true;
-  return CreateDirectoryW(whole.c_str(), nullptr) != FALSE;
+  if (Exists(folder)) return true;
+  return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
 }
 
 bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::wstring& extensionFolder,
@@ -114,9 +124,13 @@ bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::ws
   const unsigned long processId = GetCurrentProcessId();
   const unsigned long tickCount = GetTickCount();
   const std::wstring workFolder = WorkFolderPath(tempFolder, processId, tickCount);
+  const std::wstring copyPath = workFolder + PathFindFileNameW(ownPath.c_str());
+  // The copy reads its own path into a classic 260-character buffer to find
+  // its file and the launch executable's name: it must fit, or no copy is
+  // made and nothing is created.
+  if (copyPath.size() >= MAX_PATH) return false;
   if (!CreateDirectoryTree(workFolder)) return false;
 
-  const std::wstring copyPath = workFolder + PathFindFileNameW(ownPath.c_str());
   if (!CopyFileW(ownPath.c_str(), copyPath.c_str(), FALSE)) return false;
 
   WriteLog(L"[Stage1] Relaunching from temp: " + copyPath);

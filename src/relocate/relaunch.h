@@ -13,7 +13,7 @@ bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::ws
 std::wstring QuoteArgument(const std::wstring& value);
 
 // The copy's command line: its path, then extdir, stage=2, origdir and, when
-// given, lang.
+// given, lang; each value such that the copy's GetArgValue returns it as is.
 std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring& extensionFolder,
                                const std::wstring& launchFolder, const std::wstring& langValue);
 
@@ -22,5 +22,6 @@ std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long proces
                             unsigned long tickCount);
 
 // Creates the folder and any missing folders above it. True when it (or a
-// file of that name) exists afterwards.
+// file of that name) exists afterwards; false, creating nothing, for a path
+// of 260 characters or more.
 bool CreateDirectoryTree(const std::wstring& path);

@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
-# Fails when the program imports any DLL other than Windows' own, so that it
-# keeps running on a clean Windows with nothing beside it.
+# The program's static imports, read from the built .exe:
 #   check-imports.sh <program.exe>
+# Every DLL it imports must be one that Windows lists under KnownDLLs, so
+# that the loader takes it from the system folder whatever lies beside the
+# .exe; and SetDefaultDllDirectories must be imported, since the program
+# calls it before anything else to keep later loads in the system folder.
 set -euo pipefail
-allowed='^(KERNEL32|USER32|ADVAPI32|SHELL32|SHLWAPI|msvcrt)\.dll$'
-dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p')
-[ -n "$dlls" ] || { echo "no imports found in $1"; exit 1; }
-bad=$(grep -viE "$allowed" <<<"$dlls" || true)
-echo "$dlls"
-[ -z "$bad" ] || { echo "unexpected imports: $bad"; exit 1; }
+dump=$(x86_64-w64-mingw32-objdump -p "$1")
+dlls=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+known="advapi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll "
+if [ "$dlls" != "$known" ]; then
+  echo "imports: $dlls"
+  echo "allowed: $known"
+  exit 1
+fi
+if ! grep -Eq '[[:space:]]SetDefaultDllDirectories$' <<<"$dump"; then
+  echo "SetDefaultDllDirectories is not imported"
+  exit 1
+fi
+echo "imports: $dlls(all KnownDLLs); SetDefaultDllDirectories imported"

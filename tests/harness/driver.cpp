@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "sandbox.h"
 
@@ -80,24 +81,36 @@ std::wstring ImagePathOf(HANDLE process) {
 }
 
 // The type argument of the n-th MessageBoxW call of a process, from the
-// relay trace named by RELAY_LOG, or 0 when there is none.
+// relay trace named by RELAY_LOG, or 0 when there is none. Over a long run
+// Wine reuses process ids, so only the lines after the last start of a
+// process with this id count (each process logs its relay lists as it starts).
 DWORD BoxStyleFromTrace(DWORD processId, size_t callIndex) {
   wchar_t traceName[MAX_PATH] = {};
   if (!GetEnvironmentVariableW(L"RELAY_LOG", traceName, MAX_PATH)) return 0;
   char prefix[16];
   wsprintfA(prefix, "%04lx:", processId);
+  const std::string_view started = "trace:relay:load_list", call = "Call user32.MessageBoxW(";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::vector<unsigned char> bytes = ReadFileBytes(traceName);
-    const std::string trace(bytes.begin(), bytes.end());
+    const std::string_view trace(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    size_t from = 0;
+    for (size_t at = trace.rfind(started); at != std::string_view::npos && at > 0; at = trace.rfind(started, at - 1)) {
+      const size_t line = trace.rfind('\n', at);
+      const size_t begin = line == std::string_view::npos ? 0 : line + 1;
+      if (trace.compare(begin, strlen(prefix), prefix) == 0) {
+        from = begin;
+        break;
+      }
+    }
     size_t seen = 0;
-    for (size_t start = 0, end; (end = trace.find('\n', start)) != std::string::npos; start = end + 1) {
-      const std::string line = trace.substr(start, end - start);
-      if (line.rfind(prefix, 0) != 0 || line.find("Call user32.MessageBoxW(") == std::string::npos) continue;
+    for (size_t start = from, end; (end = trace.find('\n', start)) != std::string_view::npos; start = end + 1) {
+      const std::string_view line = trace.substr(start, end - start);
+      if (line.compare(0, strlen(prefix), prefix) != 0 || line.find(call) == std::string_view::npos) continue;
       if (seen++ != callIndex) continue;
       const size_t close = line.rfind(") ret=");
       const size_t comma = line.rfind(',', close);
-      if (close == std::string::npos || comma == std::string::npos) return 0;
-      return std::stoul(line.substr(comma + 1, close - comma - 1), nullptr, 16);
+      if (close == std::string_view::npos || comma == std::string_view::npos) return 0;
+      return std::stoul(std::string(line.substr(comma + 1, close - comma - 1)), nullptr, 16);
     }
     Sleep(20);
   }
