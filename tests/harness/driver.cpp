@@ -163,7 +163,7 @@ RunResult RunProgram(const RunOptions& options) {
                       CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT,
                       environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str()),
                       options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(), &startup, &first)) {
-    ADD_FAILURE_AT(__FILE__, __LINE__);
+    result.startError = GetLastError();  // the program never ran; the caller decides
     return result;
   }
   AssignProcessToJobObject(job.handle, first.hProcess);

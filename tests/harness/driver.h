@@ -40,6 +40,7 @@ struct RunResult {
   std::vector<SeenProcess> processes;  // in the order they started
   std::vector<SeenBox> boxes;          // in the order they were shown
   bool timedOut = false;
+  DWORD startError = 0;  // nonzero when the first process could not be created
   DWORD ExitCode(size_t index) const { return index < processes.size() ? processes[index].exitCode : STILL_ACTIVE; }
 };
 
