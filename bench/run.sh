@@ -64,6 +64,8 @@ cd "$sandbox"              # a working folder that the prefix can see
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 wine cmd /c exit </dev/null >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# The relay trace of step 1b changes this; a run cut short there leaves it so.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxW' /f </dev/null >/dev/null 2>&1
 
 results="$build/bench-results/$(date +%Y%m%d-%H%M%S)"
 mkdir -p "$results"
@@ -104,12 +106,12 @@ done
 echo "== calls into ntdll: each contender once under the relay trace, $count_files files" >&2
 python3 "$top/bench/make_tree.py" "$work/calls-template" "$count_files" "$count_folders" >/dev/null
 note "calls-tree items=$(find "$work/calls-template" | wc -l)"
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d ntdll /f </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'ntdll.*' /f </dev/null >/dev/null 2>&1
 count_calls() {  # name, then the Windows command line
   local name=$1 counts
   shift
   WINEDEBUG=-all,+relay wine "$@" </dev/null >/dev/null 2>"$results/relay.txt" || true
-  counts=$(grep -o 'Call ntdll\.Nt[A-Za-z]*' "$results/relay.txt" | sort | uniq -c |
+  counts=$( (grep -o 'Call ntdll\.Nt[A-Za-z]*' "$results/relay.txt" || true) | sort | uniq -c |
            awk '{sub("Call ntdll.", "", $2); printf " %s=%d", $2, $1; total += $1} END {printf " total=%d", total}')
   note "calls $name$counts"
   rm -f "$results/relay.txt"
