@@ -112,7 +112,7 @@ count_calls() {  # name, then the Windows command line
   shift
   WINEDEBUG=-all,+relay wine "$@" </dev/null >/dev/null 2>"$results/relay.txt" || true
   counts=$( (grep -o 'Call ntdll\.Nt[A-Za-z]*' "$results/relay.txt" || true) | sort | uniq -c |
-           awk '{sub("Call ntdll.", "", $2); printf " %s=%d", $2, $1; total += $1} END {printf " total=%d", total}')
+           awk '{sub("ntdll.", "", $3); printf " %s=%d", $3, $1; total += $1} END {printf " total=%d", total}')
   note "calls $name$counts"
   rm -f "$results/relay.txt"
 }
@@ -134,15 +134,15 @@ echo "== latency from the host's exit to the removal: $latency_samples samples" 
 runner latency "$latency_samples" 'T:\bench\latency' | tr -d '\r' | tee -a "$raw" >&2
 
 # --- 4. processor time of the wait ---------------------------------------------------
-# utime + stime of a Linux process, in clock ticks.
-ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
-# The Linux process whose command line holds the text (Wine shows the Windows one).
+# utime + stime of a Linux process, in clock ticks (0 when it has ended).
+ticks() { { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null || echo; } | awk '{print $12 + $13}'; }
+# The Linux process whose command line holds the text (Wine shows the Windows
+# one there, its arguments separated by NULs); grep itself is left out.
 pid_by_cmdline() {
-  local entry
-  for entry in /proc/[0-9]*; do
-    if tr '\0' ' ' <"$entry/cmdline" 2>/dev/null | grep -qF -- "$1"; then
-      case $(tr '\0' ' ' <"$entry/cmdline") in grep*|tr*) ;; *) echo "${entry#/proc/}"; return ;; esac
-    fi
+  local file line
+  for file in $(grep -lF -- "${1%% *}" /proc/[0-9]*/cmdline 2>/dev/null); do
+    line=$(tr '\0' ' ' <"$file" 2>/dev/null) || continue
+    case $line in grep*|"") ;; *"$1"*) echo "${file//[^0-9]/}"; return ;; esac
   done
 }
 # The prefix's own wine server: its working folder is named after the prefix's
@@ -155,7 +155,7 @@ for candidate in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true)
 done
 
 cpu_phase() {  # idle|wait <seconds> | snapshots <count>
-  local line program="" p0=0 p1=0 s0=0 s1=0 t0=0 t1=0 token
+  local line program="" p0=0 p1=0 s0=0 s1=0 t0=0 t1=0 token loop=0
   while IFS= read -r line; do
     line=${line%$'\r'}
     echo "$line" >>"$raw"
@@ -171,11 +171,12 @@ cpu_phase() {  # idle|wait <seconds> | snapshots <count>
         s0=$(ticks "$server"); t0=$(date +%s%N) ;;
       waited*)
         t1=$(date +%s%N); s1=$(ticks "$server")
-        [ -n "$program" ] && p1=$(ticks "$program") ;;
+        [ -n "$program" ] && p1=$(ticks "$program")
+        loop=$(echo "$line" | awk '{print $2}') ;;
     esac
   done < <(if [ "$1" = snapshots ]; then runner snapshots "$2"; else runner "$1" "$2" "T:\\bench\\cpu-$1"; fi)
   note "cpu $1 program_ticks=$((p1 - p0)) server_ticks=$((s1 - s0)) wall_ms=$(((t1 - t0) / 1000000))" \
-       "hz=$(getconf CLK_TCK) count=$2 found_program=$([ -n "$program" ] || [ "$1" = idle ] && echo yes || echo no)"
+       "loop_ms=$loop hz=$(getconf CLK_TCK) count=$2 found_program=$([ -n "$program" ] || [ "$1" = idle ] && echo yes || echo no)"
 }
 echo "== processor time: the host alone, then the program waiting for it, ${wait_seconds} s each;" \
      "then $snapshot_count snapshots back to back" >&2

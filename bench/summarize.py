@@ -23,6 +23,7 @@ def main():
     lines = [line.rstrip("\n") for line in open(sys.argv[1], encoding="utf-8", errors="replace")]
     info = {}
     removal = defaultdict(list)   # contender -> wall milliseconds
+    by_round = defaultdict(dict)  # round -> contender -> wall milliseconds
     inproc = defaultdict(list)    # manual|shell -> milliseconds inside the process
     gone = defaultdict(list)
     startup = defaultdict(list)
@@ -39,6 +40,7 @@ def main():
             info.setdefault(words[0], []).append(" ".join(words[1:]))
         if words[0].startswith("round=") and len(words) > 3 and words[1] == "remove":
             removal[words[2]].append(float(words[3]))
+            by_round[words[0]][words[2]] = float(words[3])
             gone[words[2]].append(fields(line).get("gone") == "1" and fields(line).get("exit") == "0")
             if pending_inproc is not None:
                 inproc[words[2]].append(pending_inproc)
@@ -98,6 +100,11 @@ def main():
             (manual / rd, (manual - start_ours) / (rd - start_rd)))
         say("- shell / rd: %.3f (without the start of each process: %.3f)" %
             (shell / rd, (shell - start_ours) / (rd - start_rd)))
+        for key in ("manual", "shell"):
+            paired = sorted(r[key] / r["rd"] for r in by_round.values() if key in r and "rd" in r)
+            if paired:
+                say("- %s / rd within each round: median %.3f, from %.3f to %.3f" %
+                    (key, median(paired), paired[0], paired[-1]))
         bad = [key for key, values in gone.items() if not all(values)]
         say("- every tree gone afterwards: %s" % ("yes" if not bad else "NO: " + ", ".join(bad)))
         say("")
@@ -180,7 +187,7 @@ def main():
             per_call = (shots["program_ticks"] + shots["server_ticks"]) / shots["hz"] / shots["count"] * 1000.0
             say("- one process snapshot and its walk, taken %d times back to back: %.2f ms of wall time and "
                 "%.2f ms of processor time each (%.2f in the process, %.2f in the wine server); at two a second "
-                "that is %.2f %% of one core" % (shots["count"], shots["wall_ms"] / shots["count"], per_call,
+                "that is %.2f %% of one core" % (shots["count"], shots["loop_ms"] / shots["count"], per_call,
                                                  shots["program_ticks"] / shots["hz"] / shots["count"] * 1000.0,
                                                  shots["server_ticks"] / shots["hz"] / shots["count"] * 1000.0,
                                                  per_call * 2 / 10.0))

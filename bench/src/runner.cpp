@@ -459,12 +459,14 @@ int Wait(int argc, wchar_t** argv, bool withProgram) {
 int Snapshots(int argc, wchar_t** argv) {
   if (argc != 3) return 2;
   const int count = _wtoi(argv[2]);
-  Sleep(500);  // lets run.sh find this process first
   Say("waiting snapshots\n");
+  Sleep(3000);  // run.sh finds this process and reads its times meanwhile
   const double start = Now();
   int found = 0;
   for (int index = 0; index < count; ++index) found += HostListed() ? 1 : 0;
-  Say("waited %.3f count=%d found=%d\n", Now() - start, count, found);
+  const double end = Now();
+  Sleep(500);  // nothing more to count
+  Say("waited %.3f count=%d found=%d\n", end - start, count, found);
   return 0;
 }
 
