@@ -63,6 +63,16 @@ std::wstring TrimTrailingSeparators(const std::wstring& path) {
   return trimmed;
 }
 
+std::wstring DecimalText(unsigned long value) {
+  wchar_t digits[24];
+  wchar_t* first = digits + 24;
+  do {
+    *--first = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return std::wstring(first, digits + 24);
+}
+
 std::wstring GetOwnPath() {
   wchar_t buffer[MAX_PATH] = {};
   DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);

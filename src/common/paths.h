@@ -8,6 +8,9 @@ std::wstring EnsureTrailingSeparator(const std::wstring& path);
 // The path without any trailing backslashes and slashes.
 std::wstring TrimTrailingSeparators(const std::wstring& path);
 
+// The number in decimal digits: no sign, no leading zeros, no grouping.
+std::wstring DecimalText(unsigned long value);
+
 // Full path of the running executable, or empty when it cannot be read whole
 // into a classic 260-character buffer.
 std::wstring GetOwnPath();

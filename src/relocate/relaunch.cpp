@@ -91,8 +91,8 @@ std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring&
 
 std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long processId,
                             unsigned long tickCount) {
-  return EnsureTrailingSeparator(tempFolder) + L"PexloPlayAiUninstall\\" + std::to_wstring(processId) +
-         L"_" + std::to_wstring(tickCount) + L"\\";
+  return EnsureTrailingSeparator(tempFolder) + L"PexloPlayAiUninstall\\" + DecimalText(processId) + L"_" +
+         DecimalText(tickCount) + L"\\";
 }
 
 bool CreateDirectoryTree(const std::wstring& path) {

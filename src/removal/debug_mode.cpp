@@ -5,11 +5,12 @@
 #include <string>
 
 #include "common/handles.h"
+#include "common/paths.h"
 #include "log/log.h"
 
 void ClearCepDebugMode() {
-  for (int version = 9; version <= 13; ++version) {
-    const std::wstring keyName = L"Software\\Adobe\\CSXS." + std::to_wstring(version);
+  for (unsigned long version = 9; version <= 13; ++version) {
+    const std::wstring keyName = L"Software\\Adobe\\CSXS." + DecimalText(version);
     RegistryKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_SET_VALUE, &key.value) != ERROR_SUCCESS) {
       key.value = nullptr;

@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "driver/args.h"
 #include "driver/entry.h"
+#include "relocate/relaunch.h"
 
 namespace {
 
@@ -38,6 +39,20 @@ TEST(Separators, TrimRemovesEveryTrailingSeparator) {
   EXPECT_EQ(TrimTrailingSeparators(L"C:\\Ext"), L"C:\\Ext");
   EXPECT_EQ(TrimTrailingSeparators(L"\\/\\"), L"");
   EXPECT_EQ(TrimTrailingSeparators(L"C:\\"), L"C:");
+}
+
+TEST(Numbers, DecimalDigitsWithoutSignZerosOrGrouping) {
+  EXPECT_EQ(DecimalText(0), L"0");
+  EXPECT_EQ(DecimalText(9), L"9");
+  EXPECT_EQ(DecimalText(10), L"10");
+  EXPECT_EQ(DecimalText(13), L"13");
+  EXPECT_EQ(DecimalText(1000000), L"1000000");
+  EXPECT_EQ(DecimalText(4294967295UL), L"4294967295");
+}
+
+TEST(WorkFolder, TempFolderThenProcessIdAndTickCount) {
+  EXPECT_EQ(WorkFolderPath(L"C:\\Temp\\", 812, 905), L"C:\\Temp\\PexloPlayAiUninstall\\812_905\\");
+  EXPECT_EQ(WorkFolderPath(L"C:\\Temp", 0, 4294967295UL), L"C:\\Temp\\PexloPlayAiUninstall\\0_4294967295\\");
 }
 
 TEST(OwnPath, NamesTheRunningExecutable) {
