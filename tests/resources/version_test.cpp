@@ -3,23 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include "driver.h"
+
 #include <string>
 #include <vector>
 
 namespace {
 
-std::wstring BuiltProgramPath() {
-  wchar_t own[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, own, MAX_PATH);
-  std::wstring folder = own;
-  folder.resize(folder.find_last_of(L'\\') + 1);
-  return folder + L"pexloplay-ai-uninstaller.exe";
-}
-
 class VersionBlock : public testing::Test {
  protected:
   void SetUp() override {
-    const std::wstring path = BuiltProgramPath();
+    const std::wstring path = BuiltProgram();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     ASSERT_GT(size, 0u) << "no version block in " << std::string(path.begin(), path.end());
