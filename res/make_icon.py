@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """Draws the application icon: 256 x 256 pixels, 8 bits per pixel.
 
-A rounded blue tile with a white waste bin. Run it to rewrite app.ico:
+A rounded blue tile with a white waste bin, stored as a PNG image inside the
+.ico (palette of 8 bits per pixel, one palette entry transparent), which
+Windows reads since Vista. Run it to rewrite app.ico:
     python3 res/make_icon.py res/app.ico
 The output is the same bytes on every run.
 """
 import struct
 import sys
+import zlib
 
 SIZE = 256
 BACKGROUND = (219, 91, 59)  # BGR of #3B5BDB
 WHITE = (255, 255, 255)
 LEVELS = 64  # blends of the tile colour towards white
+TRANSPARENT = LEVELS  # the palette entry outside the tile
 
 
 def inside_rounded(x, y, left, top, right, bottom, radius):
@@ -38,29 +42,32 @@ def bin_glyph(x, y):
     return lid or handle or (body and not slots)
 
 
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
 def main(path):
-    palette = []
+    palette = bytearray()
     for level in range(LEVELS):
         t = level / (LEVELS - 1)
-        palette.append(tuple(round(b + (w - b) * t) for b, w in zip(BACKGROUND, WHITE)))
-    palette += [(0, 0, 0)] * (256 - len(palette))
+        b, g, r = (round(c + (w - c) * t) for c, w in zip(BACKGROUND, WHITE))
+        palette += bytes((r, g, b))
+    palette += bytes(3)  # the transparent entry
 
-    pixels = bytearray()
-    mask = bytearray()
-    for y in range(SIZE - 1, -1, -1):  # bottom-up rows
-        mask_row = 0
+    rows = bytearray()
+    for y in range(SIZE):  # top-down rows, each after filter type 0
+        rows.append(0)
         for x in range(SIZE):
             if coverage(tile, x, y) < 0.5:
-                pixels.append(0)
-                mask_row |= 1 << (SIZE - 1 - x)
-                continue
-            white = coverage(bin_glyph, x, y)
-            pixels.append(round(white * (LEVELS - 1)))
-        mask += mask_row.to_bytes(SIZE // 8, "big")
+                rows.append(TRANSPARENT)
+            else:
+                rows.append(round(coverage(bin_glyph, x, y) * (LEVELS - 1)))
 
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 8, 0, len(pixels) + len(mask), 0, 0, 256, 0)
-    colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for b, g, r in palette)
-    image = header + colours + bytes(pixels) + bytes(mask)
+    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 3, 0, 0, 0)  # 8-bit palette, no interlace
+    alpha = bytes([255] * LEVELS + [0])
+    image = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"PLTE", bytes(palette)) +
+             chunk(b"tRNS", alpha) + chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+    # One entry: 0 for width and height means 256; 8 bits per pixel.
     directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 8, len(image), 22)
     with open(path, "wb") as out:
         out.write(directory + image)

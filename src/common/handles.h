@@ -1,31 +1,47 @@
 #pragma once
 #include <windows.h>
 
-// Small owners for the platform handles the program opens, so that none
-// outlives the function that opened it.
+#include <cstdint>
+#include <utility>
 
-struct FileHandle {
-  HANDLE value;
-  explicit FileHandle(HANDLE h) : value(h) {}
-  ~FileHandle() { if (IsValid()) CloseHandle(value); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool IsValid() const { return value != INVALID_HANDLE_VALUE && value != nullptr; }
+// Owns one platform handle and closes it when it goes out of scope, so that no
+// handle outlives the function that opened it. Close is the call that closes
+// this kind of handle (its result is of no interest: nothing could be done
+// about a failed close); Invalid is what the opening call returns on failure.
+template <typename T, auto Close, std::intptr_t Invalid>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(T value) : value_(value) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ~UniqueHandle() { reset(); }
+
+  T get() const { return value_; }
+  explicit operator bool() const { return value_ != InvalidValue(); }
+  T release() { return std::exchange(value_, InvalidValue()); }
+  void reset(T value = InvalidValue()) {
+    if (*this) Close(value_);
+    value_ = value;
+  }
+  // For calls that hand the new handle back through a pointer.
+  T* put() {
+    reset();
+    return &value_;
+  }
+
+ private:
+  static T InvalidValue() { return reinterpret_cast<T>(Invalid); }
+  T value_ = InvalidValue();
 };
 
-struct FindHandle {
-  HANDLE value;
-  explicit FindHandle(HANDLE h) : value(h) {}
-  ~FindHandle() { if (IsValid()) FindClose(value); }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool IsValid() const { return value != INVALID_HANDLE_VALUE; }
-};
-
-struct RegistryKey {
-  HKEY value = nullptr;
-  RegistryKey() = default;
-  ~RegistryKey() { if (value) RegCloseKey(value); }  // result of no interest
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-};
+using FileHandle = UniqueHandle<HANDLE, CloseHandle, -1>;      // CreateFileW
+using SnapshotHandle = UniqueHandle<HANDLE, CloseHandle, -1>;  // CreateToolhelp32Snapshot
+using FindHandle = UniqueHandle<HANDLE, FindClose, -1>;        // FindFirstFileW
+using KernelHandle = UniqueHandle<HANDLE, CloseHandle, 0>;     // processes, threads, pipes
+using RegistryKey = UniqueHandle<HKEY, RegCloseKey, 0>;        // RegOpenKeyExW

@@ -10,17 +10,21 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
-// CON, NUL, COM1 and the like, also with an extension ("nul.txt"): Windows
-// takes such a name for a device wherever it stands in a path.
+// CON, NUL, COM1, CONIN$ and the like, also with an extension ("nul.txt"):
+// Windows takes such a name for a device wherever it stands in a path. The
+// superscript digits count as digits there (COM¹, LPT²).
 bool IsDeviceName(const std::wstring& name) {
   std::wstring base = name.substr(0, name.find(L'.'));
   while (!base.empty() && base.back() == L' ') base.pop_back();
   for (wchar_t& c : base) {
     if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 0x20);
   }
-  if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+    if (base == device) return true;
+  }
+  const std::wstring digits = L"123456789\u00b9\u00b2\u00b3";
   return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
-         base[3] >= L'1' && base[3] <= L'9';
+         digits.find(base[3]) != std::wstring::npos;
 }
 
 bool IsAcceptableComponent(const std::wstring& name) {
@@ -61,16 +65,6 @@ std::wstring TrimTrailingSeparators(const std::wstring& path) {
   std::wstring trimmed = path;
   while (!trimmed.empty() && IsSeparator(trimmed.back())) trimmed.pop_back();
   return trimmed;
-}
-
-std::wstring DecimalText(unsigned long value) {
-  wchar_t digits[24];
-  wchar_t* first = digits + 24;
-  do {
-    *--first = static_cast<wchar_t>(L'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return std::wstring(first, digits + 24);
 }
 
 std::wstring GetOwnPath() {

@@ -8,9 +8,6 @@ std::wstring EnsureTrailingSeparator(const std::wstring& path);
 // The path without any trailing backslashes and slashes.
 std::wstring TrimTrailingSeparators(const std::wstring& path);
 
-// The number in decimal digits: no sign, no leading zeros, no grouping.
-std::wstring DecimalText(unsigned long value);
-
 // Full path of the running executable, or empty when it cannot be read whole
 // into a classic 260-character buffer.
 std::wstring GetOwnPath();
@@ -18,6 +15,6 @@ std::wstring GetOwnPath();
 // True for an absolute path that names something below a drive root or below
 // a UNC share (C:\a, \\srv\share\a), with no "." or ".." component, no
 // component that Windows would silently shorten (trailing dot or blank) or
-// take for a device (CON, NUL.txt, COM1, ...), and no wildcard or other
-// character that is not allowed in a file name.
+// take for a device (CON, NUL.txt, COM1, COM¹, CONIN$, ...), and no wildcard
+// or other character that is not allowed in a file name.
 bool IsFolderBelowRoot(const std::wstring& path);

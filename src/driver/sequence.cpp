@@ -1,57 +1,47 @@
 #include "driver/sequence.h"
 
-#include <windows.h>
 #include <shlwapi.h>
-#include <tlhelp32.h>
 
+#include "common/exit_codes.h"
 #include "common/handles.h"
 #include "common/paths.h"
-#include "driver/args.h"
-#include "driver/entry.h"
+#include "driver/processes.h"
 #include "log/log.h"
+#include "relocate/outcome.h"
 #include "relocate/relaunch.h"
 #include "removal/debug_mode.h"
+#include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
 
 namespace {
 
-constexpr DWORD kHostPollMilliseconds = 500;
-constexpr DWORD kHostWaitLimitMilliseconds = 120000;
-
-bool IsHostRunning(HANDLE snapshot) {
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  if (!Process32FirstW(snapshot, &entry)) return false;
-  do {
-    if (_wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0) return true;
-  } while (Process32NextW(snapshot, &entry));
-  return false;
-}
-
-// A failed search counts as empty: removing a non-empty folder fails anyway.
 bool IsFolderEmpty(const std::wstring& folder) {
   WIN32_FIND_DATAW entry = {};
   FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-  if (!search.IsValid()) return true;
+  if (!search) return true;  // the removal below is tried all the same
   do {
     const std::wstring name = entry.cFileName;
     if (name != L"." && name != L"..") return false;
-  } while (FindNextFileW(search.value, &entry));
+  } while (FindNextFileW(search.get(), &entry));
   return true;
 }
 
 }  // namespace
 
-void WaitForHostExit() {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    {
-      FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-      if (!snapshot.IsValid() || !IsHostRunning(snapshot.value)) return;
-    }
-    Sleep(kHostPollMilliseconds);
-    if (GetTickCount() - start > kHostWaitLimitMilliseconds) return;  // unsigned: wrap-safe
-  }
+void ShowMessage(const RunState& run, MessageId id, UINT icon) {
+  if (run.arguments.silent) return;
+  MessageBoxW(nullptr, MessageCatalog::Instance().Get(id).c_str(), run.caption.c_str(), MB_OK | icon);
+}
+
+int RefuseCommandLine(const RunState& run, MessageId id) {
+  ReportOutcome(run.arguments, kExitBadCommandLine);
+  ShowMessage(run, id, MB_ICONERROR);
+  return kExitBadCommandLine;
+}
+
+int RefuseForeignFolder(const RunState& run) {
+  WriteLog(L"[Refused] Not the folder of com.pexlo.play.ai: " + run.extensionFolder);
+  return RefuseCommandLine(run, MessageId::MissingExtDir);
 }
 
 void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& ownPath) {
@@ -69,29 +59,36 @@ void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& o
 }
 
 int RunUninstallSequence(const RunState& run) {
-  if (RelaunchFromTemp(run.argumentCount, run.argumentVector, run.extensionFolder, run.langValue)) {
-    return kExitRemoved;
+  KernelHandle outcome;
+  if (RelaunchFromTemp(run.arguments, run.extensionFolder, outcome)) {
+    return outcome ? WaitForCopyOutcome(outcome.get()) : kExitRemoved;
   }
 
-  ShowMessage(MessageId::ConfirmRemoval, run.caption, MB_ICONINFORMATION);
+  ShowMessage(run, MessageId::ConfirmRemoval, MB_ICONINFORMATION);
   WaitForHostExit();
+  // The folder may have changed while the user was asked and Illustrator was
+  // waited for: it is looked at again right before anything is removed.
+  if (!IsRemovableExtensionFolder(run.extensionFolder)) return RefuseForeignFolder(run);
   ClearCepDebugMode();
 
   if (!RemoveExtensionDir(run.extensionFolder)) {
     WriteLog(L"Failed to delete extension directory.");
-    ShowMessage(MessageId::RemoveFailed, run.caption, MB_ICONERROR);
+    ReportOutcome(run.arguments, kExitNotRemoved);
+    ShowMessage(run, MessageId::RemoveFailed, MB_ICONERROR);
     return kExitNotRemoved;
   }
   WriteLog(L"Extension directory deleted (or scheduled).");
+  ReportOutcome(run.arguments, kExitRemoved);
 
-  const std::wstring stage = GetArgValue(run.argumentCount, run.argumentVector, L"stage");
-  const std::wstring launchFolder = GetArgValue(run.argumentCount, run.argumentVector, L"origdir");
-  if (stage == L"2" && !launchFolder.empty()) CleanLaunchLocation(launchFolder, GetOwnPath());
-
+  if (run.arguments.IsCopy() && !run.arguments.origdir.empty()) {
+    // The launch executable can be deleted only once its process has ended.
+    WaitForLaunchProcessExit();
+    CleanLaunchLocation(run.arguments.origdir, GetOwnPath());
+  }
   // A running program cannot delete its own file: this ends in a request to
   // delete it at the next restart, which a standard user's Windows may refuse.
   DeleteOrScheduleFile(GetOwnPath());
 
-  ShowMessage(MessageId::Removed, run.caption, MB_ICONINFORMATION);
+  ShowMessage(run, MessageId::Removed, MB_ICONINFORMATION);
   return kExitRemoved;
 }

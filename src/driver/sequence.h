@@ -1,20 +1,32 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
-// What the entry hands over once the command line has been accepted.
+#include "common/arguments.h"
+#include "i18n/messages.h"
+
+// What the entry hands over once the command line has been read.
 struct RunState {
-  std::wstring extensionFolder;  // trailing separators trimmed
-  std::wstring langValue;        // as given, possibly empty
-  std::wstring caption;
-  int argumentCount;
-  wchar_t** argumentVector;
+  Arguments arguments;
+  std::wstring extensionFolder;  // extdir without trailing separators
+  std::wstring caption;          // the Title text, fetched once per run
 };
 
 // Relaunch or remove, report, and return the exit code.
 int RunUninstallSequence(const RunState& run);
 
-// Returns once no Illustrator.exe runs, or after a little over two minutes.
-void WaitForHostExit();
+// Shows one of the program's modal boxes: no owner, OK only, the given icon;
+// none at all with silent=1. However a box is closed, the run goes on.
+void ShowMessage(const RunState& run, MessageId id, UINT icon);
+
+// Ends a run whose command line cannot be used (Usage or MissingExtDir): exit
+// code 2, also for a first process that waits for this copy.
+int RefuseCommandLine(const RunState& run, MessageId id);
+
+// Ends a run on something that exists and is not this extension's folder:
+// logged, then refused like a missing extdir.
+int RefuseForeignFolder(const RunState& run);
 
 // In the relaunched copy: deletes the launch executable (the file in
 // launchFolder named like ownPath) and removes the folder when nothing else is

@@ -12,13 +12,15 @@ void WriteLog(const std::wstring& line) {
   if (length == 0 || length >= MAX_PATH) tempFolder[0] = L'\0';
   const std::wstring logPath = std::wstring(tempFolder) + L"PexloPlayAiUninstall.log";
 
-  FileHandle file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+  // Append access only, and other writers admitted: both processes of a run,
+  // and runs side by side, write at the same time. Each record goes out in
+  // one write, which the system places whole at the end of the file.
+  FileHandle file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return;
+  if (!file) return;
 
-  // Line and terminator go out in one write so that they never come apart.
   const std::wstring record = line + L"\r\n";
   DWORD written = 0;
-  WriteFile(file.value, record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written,
+  WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written,
             nullptr);  // a short or failed write is of no consequence to the run
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/paths.h"
-#include "driver/args.h"
 #include "log/log.h"
+#include "relocate/outcome.h"
 
 namespace {
 
@@ -29,21 +29,47 @@ std::wstring TempFolder() {
   return buffer;
 }
 
-bool StartCopy(const std::wstring& commandLine, const std::wstring& workFolder) {
+// The copy gets no console window of its own: a console program started
+// without one would otherwise show an empty window behind its boxes. When a
+// handle is given, the copy inherits that handle and no other.
+bool StartCopy(const std::wstring& commandLine, const std::wstring& workFolder, HANDLE inherited) {
   std::vector<wchar_t> writableLine(commandLine.begin(), commandLine.end());
   writableLine.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
-                      &startup, &process)) {
-    return false;
+  STARTUPINFOEXW startup = {};
+  startup.StartupInfo.cb = sizeof(STARTUPINFOW);
+  DWORD flags = CREATE_NO_WINDOW;
+  std::vector<char> attributeStorage;
+  if (inherited) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    attributeStorage.resize(size);
+    startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeStorage.data());
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size) ||
+        !UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
+                                   sizeof(inherited), nullptr, nullptr)) {
+      return false;
+    }
+    startup.StartupInfo.cb = sizeof(startup);
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
   }
-  // The copy runs on its own; this process never waits for it. The thread
-  // handle goes first, then the process handle.
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessW(nullptr, writableLine.data(), nullptr, nullptr, inherited != nullptr, flags,
+                                      nullptr, workFolder.c_str(), &startup.StartupInfo, &process);
+  if (inherited) DeleteProcThreadAttributeList(startup.lpAttributeList);
+  if (!started) return false;
+  // The copy runs on its own; this process never waits for its end. The
+  // thread handle goes first, then the process handle.
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+// The copy's GetArgValue takes one pair of enclosing quotes off a value, as
+// this process's did: a value that still has such a pair gets one more, so
+// that the copy ends up with the very same value ("zh" stays "zh").
+std::wstring ValueForCopy(const std::wstring& value) {
+  const bool enclosed = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
+  return QuoteArgument(enclosed ? L"\"" + value + L"\"" : value);
 }
 
 }  // namespace
@@ -67,32 +93,22 @@ std::wstring QuoteArgument(const std::wstring& value) {
   return quoted;
 }
 
-namespace {
-
-// The copy's GetArgValue takes one pair of enclosing quotes off a value, as
-// this process's did: a value that still has such a pair gets one more, so
-// that the copy ends up with the very same value ("zh" stays "zh").
-std::wstring ValueForCopy(const std::wstring& value) {
-  const bool enclosed = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
-  return QuoteArgument(enclosed ? L"\"" + value + L"\"" : value);
-}
-
-}  // namespace
-
 std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring& extensionFolder,
-                               const std::wstring& launchFolder, const std::wstring& langValue) {
+                               const std::wstring& launchFolder, const Arguments& arguments,
+                               const std::wstring& outcomeHandle) {
   std::wstring line = QuoteArgument(copyPath);
   line += L" extdir=" + ValueForCopy(extensionFolder);
   line += L" stage=2";
   line += L" origdir=" + ValueForCopy(TrimTrailingSeparators(launchFolder));
-  if (!langValue.empty()) line += L" lang=" + ValueForCopy(langValue);
+  if (!arguments.lang.empty()) line += L" lang=" + ValueForCopy(arguments.lang);
+  if (arguments.silent) line += L" silent=\"1\"";
+  if (!outcomeHandle.empty()) line += L" outcome=" + QuoteArgument(outcomeHandle);
   return line;
 }
 
-std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long processId,
-                            unsigned long tickCount) {
-  return EnsureTrailingSeparator(tempFolder) + L"PexloPlayAiUninstall\\" + DecimalText(processId) + L"_" +
-         DecimalText(tickCount) + L"\\";
+std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long processId, unsigned long tickCount) {
+  return EnsureTrailingSeparator(tempFolder) + L"PexloPlayAiUninstall\\" + std::to_wstring(processId) + L"_" +
+         std::to_wstring(tickCount) + L"\\";
 }
 
 bool CreateDirectoryTree(const std::wstring& path) {
@@ -112,9 +128,8 @@ bool CreateDirectoryTree(const std::wstring& path) {
   return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
 }
 
-bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::wstring& extensionFolder,
-                      const std::wstring& langValue) {
-  if (GetArgValue(argumentCount, argumentVector, L"stage") == L"2") return false;
+bool RelaunchFromTemp(const Arguments& arguments, const std::wstring& extensionFolder, KernelHandle& outcome) {
+  if (arguments.IsCopy()) return false;
 
   const std::wstring ownPath = GetOwnPath();
   const std::wstring launchFolder = ownPath.empty() ? L"" : LaunchFolderOf(ownPath);
@@ -129,14 +144,18 @@ bool RelaunchFromTemp(int argumentCount, wchar_t** argumentVector, const std::ws
   // its file and the launch executable's name: it must fit, or no copy is
   // made and nothing is created.
   if (copyPath.size() >= MAX_PATH) return false;
+  KernelHandle reportEnd;
+  if (arguments.wait && !CreateOutcomePipe(outcome, reportEnd)) return false;
   if (!CreateDirectoryTree(workFolder)) return false;
 
   if (!CopyFileW(ownPath.c_str(), copyPath.c_str(), FALSE)) return false;
 
   WriteLog(L"[Stage1] Relaunching from temp: " + copyPath);
-  if (!StartCopy(BuildRelaunchLine(copyPath, extensionFolder, launchFolder, langValue), workFolder)) {
+  const std::wstring line = BuildRelaunchLine(copyPath, extensionFolder, launchFolder, arguments,
+                                              reportEnd ? HandleText(reportEnd.get()) : L"");
+  if (!StartCopy(line, workFolder, reportEnd.get())) {
     WriteLog(L"[Stage1] CreateProcessW failed.");
     return false;
   }
-  return true;
+  return true;  // this process's write end closes here: only the copy's is left
 }

@@ -5,18 +5,16 @@
 #include <string>
 
 #include "common/handles.h"
-#include "common/paths.h"
 #include "log/log.h"
 
 void ClearCepDebugMode() {
-  for (unsigned long version = 9; version <= 13; ++version) {
-    const std::wstring keyName = L"Software\\Adobe\\CSXS." + DecimalText(version);
+  for (int version = 9; version <= 13; ++version) {
+    const std::wstring keyName = L"Software\\Adobe\\CSXS." + std::to_wstring(version);
     RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_SET_VALUE, &key.value) != ERROR_SUCCESS) {
-      key.value = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
       continue;  // absent or not writable: nothing to do for this version
     }
-    if (RegDeleteValueW(key.value, L"PlayerDebugMode") == ERROR_SUCCESS) {
+    if (RegDeleteValueW(key.get(), L"PlayerDebugMode") == ERROR_SUCCESS) {
       WriteLog(L"[Registry] Removed PlayerDebugMode from " + keyName);
     }
   }

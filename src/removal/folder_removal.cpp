@@ -65,12 +65,12 @@ bool RemoveFolderByHand(const std::wstring& folder) {
   {
     WIN32_FIND_DATAW entry = {};
     FindHandle listing(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (listing.IsValid()) {
+    if (listing) {
       do {
         const std::wstring name = entry.cFileName;
         if (name == L"." || name == L"..") continue;
         RemoveEntry(folder + L"\\" + name, entry.dwFileAttributes);
-      } while (FindNextFileW(listing.value, &entry));
+      } while (FindNextFileW(listing.get(), &entry));
     }
   }
   RemoveDirectoryW(folder.c_str());  // never retried or scheduled

@@ -13,31 +13,31 @@ struct SeenBox {
   std::wstring caption;
   std::wstring text;
   DWORD style = 0;  // MessageBoxW's type argument, read from the relay trace
-  bool IsError() const { return (style & MB_ICONMASK) == MB_ICONERROR; }
-  bool IsInformation() const { return (style & MB_ICONMASK) == MB_ICONINFORMATION; }
+  bool IsError() const { return style == (MB_OK | MB_ICONERROR); }
+  bool IsInformation() const { return style == (MB_OK | MB_ICONINFORMATION); }
 };
 
 struct SeenProcess {
   DWORD processId = 0;
   std::wstring imagePath;
-  std::wstring currentFolder;  // as first read while the process ran (empty for the first)
   DWORD exitCode = STILL_ACTIVE;
 };
 
 struct RunOptions {
-  std::wstring program;       // the .exe to start
-  std::wstring arguments;     // what follows the program on the command line
-  std::wstring tempFolder;    // TMP and TEMP of the run; empty keeps the test's own
-  std::wstring currentFolder; // empty keeps the test's own
+  std::wstring program;        // the .exe to start
+  std::wstring arguments;      // what follows the program on the command line
+  std::wstring tempFolder;     // TMP and TEMP of the run; empty keeps the test's own
+  std::wstring currentFolder;  // empty keeps the test's own
   DWORD timeoutMilliseconds = 60000;
-  // Called for each box before it is answered.
-  std::function<void(const SeenBox&)> onBox;
-  // Close boxes with the title bar's close button instead of OK.
-  bool closeInsteadOfOk = false;
+  std::function<void(const SeenBox&)> onBox;  // called for each box before it is answered
+  bool closeInsteadOfOk = false;              // the title bar's close button instead of OK
+  bool newConsole = false;                    // as Explorer starts a console program
 };
 
 struct RunResult {
-  std::vector<SeenProcess> processes;  // in the order they started
+  // The process started first, then the program's own processes (the copy, or
+  // both stages when the first is cmd or an installer), in the order they started.
+  std::vector<SeenProcess> processes;
   std::vector<SeenBox> boxes;          // in the order they were shown
   bool timedOut = false;
   DWORD startError = 0;  // nonzero when the first process could not be created
@@ -48,9 +48,20 @@ struct RunResult {
 // box; kills what is left after the timeout.
 RunResult RunProgram(const RunOptions& options);
 
-// The built program, as it lies in the build's bin folder.
+// A file in the build's bin folder (B:), where the built program lies.
+std::wstring BinFile(const std::wstring& name);
 std::wstring BuiltProgram();
 
 // Copies the built program into <folder>\pexloplay-ai-uninstaller.exe and
 // returns that path: the launch executable of a run.
 std::wstring PlaceProgram(const std::wstring& folder);
+
+// The arguments of each call of function (as the relay trace names it, e.g.
+// "KERNEL32.CreateProcessW") made by a process, from the relay trace of the
+// test run (RELAY_LOG; see harness/wine-run.sh and the prefix's RelayInclude).
+// A number argument is its hex text; a string argument (ptr L"...") comes
+// back as its text, of which the trace shows at most 200 characters.
+std::vector<std::vector<std::wstring>> TracedCalls(DWORD processId, const std::string& function);
+
+// The low 32 bits of a traced number argument.
+DWORD TracedNumber(const std::wstring& argument);

@@ -7,7 +7,7 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-stamp="$WINEPREFIX/.prepared"
+stamp="$WINEPREFIX/.prepared-2"  # a newer stamp makes older prefixes anew
 
 exec 9>"$build/wine.lock"
 flock 9
@@ -17,8 +17,10 @@ rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-# Lets the end-to-end tests read the flags of each MessageBoxW call from a relay trace.
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxW' /f >/dev/null 2>&1
+# Lets the end-to-end tests read from a relay trace the flags of each box, the
+# copy's creation flags and whether a process gave its console back.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
+  /d 'user32.MessageBoxW;kernel32.CreateProcessW;kernel32.FreeConsole' /f >/dev/null 2>&1
 wineserver -w
 
 rm -f "$WINEPREFIX/dosdevices/z:"

@@ -7,7 +7,9 @@ OutFile "${OUTFILE}"
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\Pexlo Play"
 SilentInstall silent
-SilentUnInstall silent
+SilentUnInstall normal  ; /S makes it silent: the section then passes silent=1
+UninstPage instfiles
+ShowUninstDetails nevershow
 
 Section
   SetOutPath "$INSTDIR"
@@ -16,6 +18,10 @@ Section
 SectionEnd
 
 !include "${SECTION}"
+
+Section "un.CloseWhenDone"  ; the test answers the program's boxes, not the uninstaller's window
+  SetAutoClose true
+SectionEnd
 
 ; Leaves what the uninstall section got from the program in $TEMP for the test.
 Function un.onUninstSuccess

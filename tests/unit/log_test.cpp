@@ -1,73 +1,41 @@
-#include <gtest/gtest.h>
-
+#include "driver/sequence.h"
 #include "log/log.h"
-#include "sandbox.h"
+#include "support.h"
 
 namespace {
 
-std::vector<unsigned char> Utf16Bytes(const std::wstring& text) {
-  std::vector<unsigned char> bytes;
-  for (wchar_t c : text) {
-    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
-    bytes.push_back(static_cast<unsigned char>(c >> 8));
-  }
-  return bytes;
-}
+struct Log : CleanState {
+  const std::wstring temp = MakeSandbox(L"log");
+  ScopedTempFolder scoped{temp};
+};
 
 }  // namespace
 
-TEST(Log, WritesUtf16WithoutByteOrderMarkAndAppendsAcrossCalls) {
-  const std::wstring temp = MakeSandbox(L"log_bytes");
-  ScopedTempFolder scoped(temp);
-  const std::wstring logPath = temp + L"\\PexloPlayAiUninstall.log";
-
-  WriteLog(L"--- first ---");
-  EXPECT_EQ(ReadFileBytes(logPath), Utf16Bytes(L"--- first ---\r\n"));
-
-  WriteLog(L"");
-  WriteLog(L"extdir: T:\\\u6269\u5c55\\\U0001F600");  // Chinese and a surrogate pair
-  WriteLog(L"two\nlines");
-  EXPECT_EQ(ReadFileBytes(logPath),
-            Utf16Bytes(L"--- first ---\r\n\r\nextdir: T:\\\u6269\u5c55\\\U0001F600\r\ntwo\nlines\r\n"));
-  EXPECT_EQ(ReadFileBytes(logPath).size(), 2u * (13 + 0 + 16 + 9 + 4 * 2));
-}
-
-TEST(Log, KeepsWhatAnEarlierRunWrote) {
-  const std::wstring temp = MakeSandbox(L"log_keep");
-  ScopedTempFolder scoped(temp);
-  WriteFileText(temp + L"\\PexloPlayAiUninstall.log", L"earlier run\r\n");
-  WriteLog(L"this run");
-  EXPECT_EQ(ReadLogLines(temp), (std::vector<std::wstring>{L"earlier run", L"this run"}));
-}
-
-// Wine runs as root here, so a read-only attribute does not stop a writer;
-// a folder in the log's place is a log that cannot be opened just the same.
-TEST(Log, UnopenableLogLosesTheLineQuietly) {
-  const std::wstring temp = MakeSandbox(L"log_folder");
-  ScopedTempFolder scoped(temp);
-  MakeFolder(temp + L"\\PexloPlayAiUninstall.log");
-  WriteLog(L"lost");
-  EXPECT_TRUE(PathExists(temp + L"\\PexloPlayAiUninstall.log\\."));
-}
-
-TEST(Log, LockedFileLosesTheLineQuietly) {
-  const std::wstring temp = MakeSandbox(L"log_locked");
-  ScopedTempFolder scoped(temp);
-  const std::wstring logPath = temp + L"\\PexloPlayAiUninstall.log";
-  WriteFileText(logPath, L"kept\r\n");
-  {
-    HANDLE writer = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    WriteLog(L"lost while another writer holds it");
+// Other writers are admitted: a line is lost only beside a writer that does
+// not admit others, or without a folder to write to.
+TEST_F(Log, LinesGoBesideWritersThatShareAndAreLostOtherwise) {
+  const std::wstring path = temp + L"\\PexloPlayAiUninstall.log";
+  WriteLog(L"first");
+  for (DWORD share : {FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_SHARE_READ}) {
+    HANDLE writer = CreateFileW(path.c_str(), FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    WriteLog(share & FILE_SHARE_WRITE ? L"beside a sharing writer" : L"lost");
     CloseHandle(writer);
   }
-  WriteLog(L"written again");
-  EXPECT_EQ(ReadLogLines(temp), (std::vector<std::wstring>{L"kept", L"written again"}));
+  EXPECT_EQ(ReadLogLines(temp), (Lines{L"first", L"beside a sharing writer"}));
+  ScopedTempFolder missing(temp + L"\\absent");
+  WriteLog(L"nowhere to go");
+  EXPECT_FALSE(PathExists(temp + L"\\absent"));
 }
 
-TEST(Log, MissingTemporaryFolderLosesTheLine) {
-  const std::wstring temp = MakeSandbox(L"log_missing") + L"\\absent";
-  ScopedTempFolder scoped(temp);
-  WriteLog(L"nowhere to go");
-  EXPECT_FALSE(PathExists(temp));
+// Without its own path the copy does not know which file it was started as:
+// nothing in the launch folder may go, and the folder itself must never be
+// handed to the deletion at restart.
+TEST_F(Log, LaunchFolderIsLeftAloneWithoutOwnPath) {
+  const std::wstring launch = temp + L"\\Tools";
+  MakeFolder(launch);
+  WriteFileText(launch + L"\\u.exe", L"launch executable");
+  CleanLaunchLocation(launch, L"");
+  EXPECT_TRUE(PathExists(launch + L"\\u.exe"));
+  EXPECT_TRUE(PendingDeletions().empty());
+  EXPECT_EQ(ReadLogLines(temp), Lines{L"[Stage2] origdir: " + launch + L"\\"});
 }

@@ -10,9 +10,11 @@
 
 #include "common/paths.h"
 #include "driver.h"
-#include "sandbox.h"
+#include "support.h"
 
 namespace {
+
+const int kSampleVersions[] = {8, 9, 11, 12, 14};  // 8 and 14 are not the program's to clean
 
 void Print(const std::wstring& text) {
   const std::wstring line = text + L"\n";
@@ -30,8 +32,6 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
   CoTaskMemFree(path);
   return result;
 }
-
-std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
 
 // A bundle id folder with a manifest, web assets, a few hundred files of
 // dependencies, non-Latin names and a read-only file.
@@ -76,8 +76,7 @@ int CountFiles(const std::wstring& folder) {
 void PrintState(const std::wstring& when, const std::wstring& ext) {
   Print(L"== " + when);
   Print(L"  extension folder: " + (PathExists(ext) ? L"present, " + std::to_wstring(CountFiles(ext)) + L" files" : L"absent"));
-  for (int version = 8; version <= 14; ++version) {
-    if (!RegistryKeyExists(HKEY_CURRENT_USER, CsxsKey(version))) continue;
+  for (int version : kSampleVersions) {
     Print(L"  HKCU\\" + CsxsKey(version) + L" PlayerDebugMode: " +
           (RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode") ? L"present" : L"absent"));
   }
@@ -94,7 +93,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring temp = TrimTrailingSeparators(tempPath);
 
   InstallExtension(ext);
-  for (int version : {8, 9, 11, 12, 14}) SetRegistryString(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode", L"1");
+  for (int version : kSampleVersions) SetRegistryString(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode", L"1");
   const std::wstring program = PlaceProgram(launch);
   const size_t logLinesBefore = ReadLogLines(temp).size();
 

@@ -1,0 +1,62 @@
+#include "driver/processes.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cwchar>
+#include <optional>
+
+#include "common/handles.h"
+
+namespace {
+
+constexpr DWORD kHostPollMilliseconds = 500;
+constexpr DWORD kHostWaitLimitMilliseconds = 120000;
+constexpr DWORD kLaunchProcessWaitMilliseconds = 5000;
+
+// The first entry of a fresh process list that matches, if any.
+template <typename Matches>
+std::optional<PROCESSENTRY32W> FindProcess(Matches matches) {
+  SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return std::nullopt;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  if (!Process32FirstW(snapshot.get(), &entry)) return std::nullopt;
+  do {
+    if (matches(entry)) return entry;
+  } while (Process32NextW(snapshot.get(), &entry));
+  return std::nullopt;
+}
+
+ULONGLONG CreationTime(HANDLE process) {
+  FILETIME created = {}, exited = {}, kernel = {}, user = {};
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+}  // namespace
+
+void WaitForHostExit() {
+  const DWORD start = GetTickCount();
+  const auto isHost = [](const PROCESSENTRY32W& entry) { return _wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0; };
+  while (FindProcess(isHost)) {
+    Sleep(kHostPollMilliseconds);
+    if (GetTickCount() - start > kHostWaitLimitMilliseconds) return;  // unsigned: wrap-safe
+  }
+}
+
+void WaitForLaunchProcessExit() {
+  const DWORD ownId = GetCurrentProcessId();
+  const auto own = FindProcess([ownId](const PROCESSENTRY32W& entry) { return entry.th32ProcessID == ownId; });
+  if (!own) return;
+  // Stage 1 is this copy's parent and runs a file of the same name. It
+  // started before this copy: an ended parent's id may have gone to a newer
+  // process, which is not waited for.
+  const auto parent = FindProcess([&own](const PROCESSENTRY32W& entry) {
+    return entry.th32ProcessID == own->th32ParentProcessID && _wcsicmp(entry.szExeFile, own->szExeFile) == 0;
+  });
+  if (!parent) return;
+  KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent->th32ProcessID));
+  if (!process || CreationTime(process.get()) > CreationTime(GetCurrentProcess())) return;
+  WaitForSingleObject(process.get(), kLaunchProcessWaitMilliseconds);
+}

@@ -1,0 +1,116 @@
+// What a caller learns from the program, and what it can leave unattended:
+// silent=1, wait=1, two runs at once, and a program started with a console
+// of its own.
+#include <algorithm>
+#include <thread>
+
+#include "support.h"
+
+namespace {
+
+struct Callers : CleanState {};
+
+// A whole unattended run's lines: the first process's three, the copy's,
+// and between them the exit code that the waiting first process returns.
+Lines UnattendedLog(const Scene& scene, const RunResult& run) {
+  const std::wstring copy = run.processes.size() > 1 ? run.processes[1].imagePath : L"?";
+  return {kBanner,
+          L"extdir: " + scene.ext,
+          L"[Stage1] Relaunching from temp: " + copy,
+          kBanner,
+          L"extdir: " + scene.ext,
+          L"[Delete] SHFileOperation removed: " + scene.ext,
+          L"Extension directory deleted (or scheduled).",
+          L"[Stage1] Exit code from the copy: 0",
+          L"[Stage2] origdir: " + scene.launch + L"\\",
+          L"[Stage2] Removed empty directory: " + scene.launch};
+}
+
+}  // namespace
+
+// No box in either process. The process the caller started ends with the
+// removal's outcome; the copy deletes the launch executable and its folder
+// for real, once that process has ended.
+TEST_F(Callers, SilentWaitEndsWithTheOutcomeAndShowsNothing) {
+  for (bool held : {false, true}) {
+    SCOPED_TRACE(held ? "a file held open" : "nothing held");
+    const Scene scene(L"unattended");
+    const HeldFile hold(held ? scene.ext + L"\\js\\main.js" : L"");
+    const RunResult run = RunProgram(scene.Options(L"extdir=\"" + scene.ext + L"\" silent=yes wait=TRUE"));
+    EXPECT_EQ(run.boxes.size(), 0u) << Describe(run);
+    ASSERT_EQ(run.processes.size(), 2u);
+    EXPECT_EQ(run.ExitCode(0), held ? 1u : 0u);
+    EXPECT_EQ(run.ExitCode(1), held ? 1u : 0u);
+    EXPECT_EQ(PathExists(scene.ext), held);
+    EXPECT_EQ(PathExists(scene.launch), held);
+    EXPECT_FALSE(ListsPath(PendingDeletions(), scene.program));
+    const Lines log = scene.Log();
+    if (held) {
+      EXPECT_EQ(Lines(log.end() - 2, log.end()),
+                (Lines{L"Failed to delete extension directory.", L"[Stage1] Exit code from the copy: 1"}));
+    } else {
+      EXPECT_EQ(log, UnattendedLog(scene, run));
+    }
+  }
+}
+
+TEST_F(Callers, WaitAloneShowsTheBoxesAndEndsWithTheOutcome) {
+  const Scene scene(L"wait");
+  const HeldFile hold(scene.ext + L"\\index.html");
+  const RunResult run = RunProgram(scene.Options(L"extdir=" + scene.ext + L" wait=1 lang=en"));
+  ASSERT_EQ(run.boxes.size(), 2u) << Describe(run);
+  EXPECT_EQ(run.boxes[1].text, English(MessageId::RemoveFailed));
+  EXPECT_EQ(run.boxes[1].processId, run.processes[1].processId);
+  EXPECT_EQ(run.ExitCode(0), 1u);
+  EXPECT_TRUE(PathExists(scene.ext) && PathExists(scene.program));
+}
+
+// Killed with exit code 0, the copy must not pass for having removed anything.
+TEST_F(Callers, CopyEndingWithoutAnOutcomeGivesOneWithoutAHang) {
+  const Scene scene(L"killed");
+  RunOptions options = scene.Options(L"extdir=" + scene.ext + L" wait=1");
+  options.timeoutMilliseconds = 20000;
+  options.onBox = [](const SeenBox& box) {
+    HANDLE copy = OpenProcess(PROCESS_TERMINATE, FALSE, box.processId);
+    TerminateProcess(copy, 0);
+    CloseHandle(copy);
+  };
+  const RunResult run = RunProgram(options);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.ExitCode(0), 1u);
+  EXPECT_TRUE(PathExists(scene.ext + L"\\CSXS\\manifest.xml"));
+  EXPECT_EQ(scene.Log().back(), L"[Stage1] Copy ended without reporting an outcome, exit code: 1");
+}
+
+TEST_F(Callers, TwoRunsAtOnceLoseNoLogLine) {
+  const Scene a(L"pair_a"), b(L"pair_b");
+  MakeWideTree(a.ext, 600, 100);
+  MakeWideTree(b.ext, 600, 100);
+  RunOptions second = b.Options(L"extdir=\"" + b.ext + L"\" silent=1 wait=1");
+  second.tempFolder = a.temp;  // one log for both
+  RunResult first, other;
+  std::thread beside([&] { other = RunProgram(second); });
+  first = RunProgram(a.Options(L"extdir=\"" + a.ext + L"\" silent=1 wait=1"));
+  beside.join();
+
+  EXPECT_EQ(first.ExitCode(0) + other.ExitCode(0), 0u);
+  EXPECT_FALSE(PathExists(a.ext) || PathExists(b.ext));
+  Lines log = a.Log(), expected = UnattendedLog(a, first);
+  const Lines linesB = UnattendedLog(b, other);
+  expected.insert(expected.end(), linesB.begin(), linesB.end());
+  std::sort(log.begin(), log.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(log, expected);
+}
+
+// Started as Explorer starts it, with a console of its own, the program
+// gives that console back at once (the copy never gets a window: see the
+// full run's creation flags).
+TEST_F(Callers, ConsoleOfItsOwnIsGivenBack) {
+  const Scene scene(L"console");
+  RunOptions options = scene.Options(L"extdir=" + scene.ext + L" silent=1 wait=1");
+  options.newConsole = true;
+  const RunResult run = RunProgram(options);
+  EXPECT_EQ(run.ExitCode(0), 0u);
+  EXPECT_EQ(TracedCalls(run.processes[0].processId, "KERNEL32.FreeConsole").size(), 1u);
+}

@@ -1,0 +1,114 @@
+// Command lines that must be refused, and the language of every box.
+#include "support.h"
+
+namespace {
+
+struct Refusal : CleanState {};
+
+// One error box (none with silent=1) in the language given, exit code 2, no
+// second process, nothing touched, and nothing logged but the banner and,
+// for something that exists and is not the extension's folder, why.
+void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language language, MessageId id,
+                   const std::wstring& foreign = L"") {
+  SCOPED_TRACE(testing::PrintToString(arguments));
+  const Snapshot before = TakeSnapshot(scene.root, {scene.temp});
+  const size_t logged = scene.Log().size();
+  const RunResult run = RunProgram(scene.Options(arguments));
+  EXPECT_EQ(run.processes.size(), 1u);
+  EXPECT_EQ(run.ExitCode(0), 2u);
+  const bool silent = arguments.find(L"silent=1") != std::wstring::npos;
+  ASSERT_EQ(run.boxes.size(), silent ? 0u : 1u) << Describe(run);
+  if (!silent) {
+    EXPECT_EQ(run.boxes[0].caption, ExpectedText(language, MessageId::Title));
+    EXPECT_EQ(run.boxes[0].text, ExpectedText(language, id));
+    EXPECT_TRUE(run.boxes[0].IsError()) << run.boxes[0].style;
+  }
+  Lines expected = {kBanner};
+  if (!foreign.empty()) expected.push_back(L"[Refused] Not the folder of com.pexlo.play.ai: " + foreign);
+  const Lines log = scene.Log();
+  EXPECT_EQ(Lines(log.begin() + std::min(logged, log.size()), log.end()), expected);
+  EXPECT_EQ(TouchedOutside(before, TakeSnapshot(scene.root, {scene.temp}), L""), Lines{});
+}
+
+// The texts follow the Windows UI language unless lang= names another one.
+void ExpectUiLanguage(Language ui, Language other, const std::wstring& otherLang) {
+  ASSERT_EQ(LanguageForUiLanguage(GetUserDefaultUILanguage()), ui) << "ctest sets the locale of this run";
+  const Scene scene(L"locale");
+  ExpectRefused(scene, L"", ui, MessageId::Usage);
+  ExpectRefused(scene, L"lang=", ui, MessageId::MissingExtDir);
+  ExpectRefused(scene, L"lang=en", Language::English, MessageId::MissingExtDir);
+  ExpectRefused(scene, L"lang=" + otherLang, other, MessageId::MissingExtDir);
+  for (MessageId last : {MessageId::RemoveFailed, MessageId::Removed}) {
+    const HeldFile held(last == MessageId::Removed ? L"" : scene.ext + L"\\index.html");
+    const RunResult run = RunProgram(scene.Options(L"extdir=" + scene.ext));
+    ASSERT_EQ(run.boxes.size(), 2u) << Describe(run);
+    EXPECT_EQ(run.boxes[0].text, ExpectedText(ui, MessageId::ConfirmRemoval));
+    EXPECT_EQ(run.boxes[1].text, ExpectedText(ui, last));
+    EXPECT_EQ(run.boxes[1].caption, ExpectedText(ui, MessageId::Title));
+  }
+}
+
+}  // namespace
+
+TEST_F(Refusal, CommandLinesWithoutAUsableExtdir) {
+  const Scene scene(L"refused");
+  ExpectRefused(scene, L"", Language::English, MessageId::Usage);
+  ExpectRefused(scene, L"lang=pt", Language::Portuguese, MessageId::MissingExtDir);
+  ExpectRefused(scene, L"EXTDIR=" + scene.ext + L" /extdir=" + scene.ext, Language::English, MessageId::MissingExtDir);
+  ExpectRefused(scene, L"extdir= extdir=" + scene.ext, Language::English, MessageId::MissingExtDir);
+  ExpectRefused(scene, L"extdir=T:\\ silent=1 wait=1", Language::English, MessageId::MissingExtDir);
+  for (const std::wstring& value : {std::wstring(L"T:\\"), std::wstring(L"T:"), std::wstring(L"\\\\srv\\share"),
+                                    scene.ext + L"\\..\\..", std::wstring(L"T:\\*"), std::wstring(L"com.pexlo.play.ai"),
+                                    FolderOfLength(scene.ext, 260)}) {
+    ExpectRefused(scene, L"extdir=\"" + value + L"\" lang=en", Language::English, MessageId::MissingExtDir);
+  }
+}
+
+// The extensions folder itself, another extension, the sandbox root and a
+// file: all exist, none is this extension's folder.
+TEST_F(Refusal, WhatExistsAndIsNotTheExtensionsFolderIsLeftAlone) {
+  const Scene scene(L"foreign");
+  const std::wstring extensions = scene.root + L"\\Adobe\\CEP\\extensions";
+  for (const std::wstring& foreign : {extensions, extensions + L"\\com.pexlo.play.ai.other", scene.root,
+                                      scene.root + L"\\canary.txt"}) {
+    ExpectRefused(scene, L"extdir=\"" + foreign + L"\\\\\"", Language::English, MessageId::MissingExtDir, foreign);
+  }
+  EXPECT_TRUE(scene.CanariesIntact());
+  // What does not exist, under any name, goes on as a removal that found nothing.
+  const RunResult absent = RunProgram(scene.Options(L"extdir=" + scene.root + L"\\never installed"));
+  ASSERT_EQ(absent.boxes.size(), 2u) << Describe(absent);
+  EXPECT_EQ(absent.boxes[1].text, English(MessageId::Removed));
+  EXPECT_EQ(absent.ExitCode(0) + absent.ExitCode(1), 0u);
+}
+
+TEST_F(Refusal, OtherNameWithThisExtensionsManifestIsRemoved) {
+  const Scene scene(L"renamed");
+  const std::wstring renamed = scene.root + L"\\Adobe\\CEP\\extensions\\Pexlo Play";
+  MakeExtension(renamed);
+  const RunResult run = RunProgram(scene.Options(L"extdir=\"" + renamed + L"\" silent=1 wait=1"));
+  EXPECT_EQ(run.ExitCode(0), 0u);
+  EXPECT_FALSE(PathExists(renamed));
+  EXPECT_TRUE(PathExists(scene.ext) && scene.CanariesIntact());
+}
+
+TEST_F(Refusal, ChineseUiTexts) { ExpectUiLanguage(Language::Chinese, Language::Portuguese, L"pt-BR"); }
+TEST_F(Refusal, PortugueseUiTexts) { ExpectUiLanguage(Language::Portuguese, Language::Chinese, L"ZH"); }
+
+// The copy looks at the folder again once the user has answered and
+// Illustrator has gone: a folder that is no longer the extension's is left
+// as it is, and so are the debug switches.
+TEST_F(Refusal, FolderThatChangesWhileTheUserIsAskedIsLeftAlone) {
+  const Scene scene(L"changed");
+  const std::wstring renamed = scene.root + L"\\Adobe\\CEP\\extensions\\Pexlo Play";
+  MakeExtension(renamed);
+  SetRegistryString(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode", L"1");
+  RunOptions options = scene.Options(L"extdir=\"" + renamed + L"\" lang=en");
+  options.onBox = [&](const SeenBox&) { WriteFileText(renamed + L"\\CSXS\\manifest.xml", L"<Other/>"); };
+  const RunResult run = RunProgram(options);
+  ASSERT_EQ(run.boxes.size(), 2u) << Describe(run);
+  EXPECT_EQ(run.boxes[1].text, English(MessageId::MissingExtDir));
+  EXPECT_EQ(run.ExitCode(1), 2u);
+  EXPECT_TRUE(PathExists(renamed + L"\\index.html"));
+  EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode"));
+  EXPECT_EQ(scene.Log().back(), L"[Refused] Not the folder of com.pexlo.play.ai: " + renamed);
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The release program as it ships, read on the Linux side:
+#   check-program.sh <program.exe>
+# - at most 256 KB;
+# - every DLL it imports is one that Windows lists under KnownDLLs, so that the
+#   loader takes it from the system folder whatever lies beside the .exe, and
+#   SetDefaultDllDirectories is imported, since the program calls it before
+#   anything else to keep later loads in the system folder.
+set -euo pipefail
+size=$(stat -c %s "$1")
+budget=$((256 * 1024))
+if [ "$size" -gt "$budget" ]; then
+  echo "size: $size bytes, over the budget of $budget"
+  exit 1
+fi
+dump=$(x86_64-w64-mingw32-objdump -p "$1")
+dlls=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+known="advapi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll "
+if [ "$dlls" != "$known" ]; then
+  echo "imports: $dlls"
+  echo "allowed: $known"
+  exit 1
+fi
+if ! grep -Eq '[[:space:]]SetDefaultDllDirectories$' <<<"$dump"; then
+  echo "SetDefaultDllDirectories is not imported"
+  exit 1
+fi
+echo "size: $size bytes (budget $budget); imports: $dlls(all KnownDLLs); SetDefaultDllDirectories imported"

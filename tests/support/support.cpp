@@ -1,0 +1,251 @@
+#include "support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+const wchar_t kBanner[] = L"--- Pexlo Play AI extension uninstaller start ---";
+
+namespace {
+
+const wchar_t kPendingKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kCanaryText[] = L"must survive";
+
+Lines Canaries(const std::wstring& root) {
+  return {root + L"\\canary.txt", root + L"\\Adobe\\CEP\\extensions\\canary.txt",
+          root + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai.other\\canary.txt"};
+}
+
+}  // namespace
+
+std::wstring ExpectedText(Language language, MessageId id) {
+  static const wchar_t* const kTexts[3][6] = {
+      {L"Pexlo Play \u5378\u8f7d\u7a0b\u5e8f",
+       L"\u7528\u6cd5: pexloplay-ai-uninstaller.exe extdir=\"<\u6269\u5c55\u76ee\u5f55>\" lang=en|zh|pt",
+       L"\u7f3a\u5c11\u53c2\u6570 extdir=\uff08CEP \u6269\u5c55 com.pexlo.play.ai \u7684\u5b8c\u6574\u8def\u5f84\uff09"
+       L"\u3002",
+       L"\u5373\u5c06\u5220\u9664 Pexlo Play Illustrator \u6269\u5c55\u3002\n\u8bf7\u5148\u5173\u95ed Adobe "
+       L"Illustrator\uff0c\u7136\u540e\u70b9\u201c\u786e\u5b9a\u201d\u7ee7\u7eed\u3002",
+       L"\u6269\u5c55\u5df2\u5220\u9664\uff08\u82e5\u6587\u4ef6\u88ab\u5360\u7528\uff0c\u5c06\u5728\u4e0b\u6b21"
+       L"\u91cd\u542f\u540e\u5b8c\u6210\u5220\u9664\uff09\u3002",
+       L"\u65e0\u6cd5\u5220\u9664\u6269\u5c55\u76ee\u5f55\u3002\u8bf7\u5173\u95ed Illustrator \u540e\u91cd\u8bd5\u3002"},
+      {L"Pexlo Play Uninstaller",
+       L"Usage: pexloplay-ai-uninstaller.exe extdir=\"<extension folder>\" lang=en|zh|pt",
+       L"Missing required argument extdir= (full path to com.pexlo.play.ai).",
+       L"The Pexlo Play Illustrator extension will be removed.\nPlease close Adobe Illustrator, then click OK to "
+       L"continue.",
+       L"Extension removed. If files were in use, deletion will finish after the next restart.",
+       L"Could not remove the extension folder. Close Illustrator and try again."},
+      {L"Desinstalador Pexlo Play",
+       L"Uso: pexloplay-ai-uninstaller.exe extdir=\"<pasta da extens\u00e3o>\" lang=en|zh|pt",
+       L"Par\u00e2metro obrigat\u00f3rio ausente: extdir= (caminho completo para com.pexlo.play.ai).",
+       L"A extens\u00e3o Pexlo Play para Illustrator ser\u00e1 removida.\nFeche o Adobe Illustrator e clique em OK "
+       L"para continuar.",
+       L"Extens\u00e3o removida. Se os arquivos estiverem em uso, a exclus\u00e3o terminar\u00e1 ap\u00f3s a "
+       L"reinicializa\u00e7\u00e3o.",
+       L"N\u00e3o foi poss\u00edvel excluir a pasta da extens\u00e3o. Feche o Illustrator e tente novamente."},
+  };
+  return kTexts[static_cast<int>(language)][static_cast<int>(id)];
+}
+
+std::wstring MakeSandbox(const std::wstring& name) {
+  static int counter = 0;
+  const std::wstring path = L"T:\\" + name + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++counter);
+  MakeFolder(path);
+  return path;
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeFolder(const std::wstring& path) {
+  std::error_code error;
+  fs::create_directories(path, error);
+  ASSERT_TRUE(PathExists(path)) << "cannot make folder: " << error.message();
+}
+
+void WriteFileText(const std::wstring& path, const std::wstring& text) {
+  std::ofstream(fs::path(path), std::ios::binary).write(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  ASSERT_TRUE(PathExists(path)) << "cannot write file";
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
+  std::ifstream file(fs::path(path), std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
+}
+
+Lines ReadLogLines(const std::wstring& tempFolder) {
+  const std::vector<unsigned char> bytes = ReadFileBytes(tempFolder + L"\\PexloPlayAiUninstall.log");
+  std::wstring text(bytes.size() / 2, L'\0');
+  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  Lines lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));  // an unterminated tail shows up
+  return lines;
+}
+
+ScopedTempFolder::ScopedTempFolder(const std::wstring& folder) : saved(32768, L'\0') {
+  saved.resize(GetEnvironmentVariableW(L"TEMP", &saved[0], 32768));
+  SetEnvironmentVariableW(L"TMP", folder.c_str());
+  SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+
+ScopedTempFolder::~ScopedTempFolder() {
+  SetEnvironmentVariableW(L"TMP", saved.c_str());
+  SetEnvironmentVariableW(L"TEMP", saved.c_str());
+}
+
+HeldFile::HeldFile(const std::wstring& path)
+    : handle(path.empty() ? INVALID_HANDLE_VALUE
+                          : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
+  EXPECT_TRUE(path.empty() || handle != INVALID_HANDLE_VALUE) << "cannot hold file open";
+}
+
+HeldFile::~HeldFile() { CloseHandle(handle); }
+
+std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
+
+void SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+  ASSERT_EQ(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring& name) {
+  return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+Lines PendingDeletions() {
+  std::wstring data(65536, L'\0');
+  DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  RegGetValueW(HKEY_LOCAL_MACHINE, kPendingKey, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, &data[0],
+               &size);
+  Lines paths;  // pairs of (source, target); an empty target means delete
+  for (size_t start = 0; data[start] != L'\0'; start += wcslen(&data[start]) + 1) {
+    paths.push_back(&data[start]);
+    start += paths.back().size() + 1;
+  }
+  return paths;
+}
+
+bool ListsPath(const Lines& pending, const std::wstring& path) {
+  for (const std::wstring& entry : pending) {
+    if (_wcsicmp(entry.c_str(), path.c_str()) == 0 || _wcsicmp(entry.c_str(), (L"\\??\\" + path).c_str()) == 0) return true;
+  }
+  return false;
+}
+
+void CleanState::SetUp() {
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPendingKey, L"PendingFileRenameOperations");
+  for (int version = 8; version <= 14; ++version) RegDeleteTreeW(HKEY_CURRENT_USER, CsxsKey(version).c_str());
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, CsxsKey(11).c_str());
+}
+
+Scene::Scene(const std::wstring& name)
+    : root(MakeSandbox(name)),
+      temp(root + L"\\temp"),
+      launch(root + L"\\launch"),
+      program(PlaceProgram(launch)),
+      ext(root + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai") {
+  MakeFolder(temp);
+  MakeExtension(ext);
+  MakeFolder(root + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai.other");
+  for (const std::wstring& canary : Canaries(root)) WriteFileText(canary, kCanaryText);
+}
+
+RunOptions Scene::Options(const std::wstring& arguments) const {
+  RunOptions options;
+  options.program = program;
+  options.arguments = arguments;
+  options.tempFolder = temp;
+  return options;
+}
+
+bool Scene::CanariesIntact() const {
+  for (const std::wstring& canary : Canaries(root)) {
+    if (ReadFileBytes(canary).size() != wcslen(kCanaryText) * 2) return false;
+  }
+  return true;
+}
+
+void MakeExtension(const std::wstring& folder) {
+  MakeFolder(folder + L"\\CSXS");
+  MakeFolder(folder + L"\\js\\lib\\nested\\deeper");
+  MakeFolder(folder + L"\\\u8d44\u6e90");
+  WriteFileText(folder + L"\\CSXS\\manifest.xml", L"<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>");
+  for (const wchar_t* file : {L"index.html", L"js\\main.js", L"js\\lib\\nested\\deeper\\dep.js", L"\u8d44\u6e90\\\u56fe\u6807.png",
+                              L".debug", L"readonly.txt"}) {
+    WriteFileText(folder + L"\\" + file, file);
+  }
+  SetFileAttributesW((folder + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+void MakeWideTree(const std::wstring& root, int count, int perFolder) {
+  for (int index = 0; index < count; ++index) {
+    const std::wstring folder = root + L"\\part" + std::to_wstring(index / perFolder);
+    if (index % perFolder == 0) MakeFolder(folder);
+    WriteFileText(folder + L"\\file" + std::to_wstring(index) + L".js", L"x();");
+  }
+}
+
+std::wstring FolderOfLength(const std::wstring& base, size_t length) {
+  std::wstring path = base;
+  while (path.size() + 1 < length) path += L"\\" + std::wstring(std::min<size_t>(60, length - path.size() - 1), L't');
+  return path;
+}
+
+// Links are listed, never followed. (std::filesystem is not used here: past
+// 260 characters MinGW's directory iterator lists the current folder instead.)
+Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip) {
+  Snapshot snapshot;
+  WIN32_FIND_DATAW entry = {};
+  HANDLE listing = FindFirstFileW((root + L"\\*").c_str(), &entry);
+  for (BOOL found = listing != INVALID_HANDLE_VALUE; found; found = FindNextFileW(listing, &entry)) {
+    const std::wstring name = entry.cFileName, path = root + L"\\" + name;
+    bool skipped = name == L"." || name == L"..";
+    for (const std::wstring& folder : skip) skipped = skipped || IsWithin(path, folder);
+    if (skipped) continue;
+    const bool folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    snapshot[path] = folder ? std::vector<unsigned char>{} : ReadFileBytes(path);
+    if (folder && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) snapshot.merge(TakeSnapshot(path, skip));
+  }
+  FindClose(listing);
+  return snapshot;
+}
+
+Lines TouchedOutside(const Snapshot& before, const Snapshot& after, const std::wstring& allowed) {
+  Lines touched;
+  for (const auto& entry : before) {
+    const auto now = after.find(entry.first);
+    if (!(!allowed.empty() && IsWithin(entry.first, allowed)) && (now == after.end() || now->second != entry.second)) {
+      touched.push_back(entry.first);
+    }
+  }
+  return touched;
+}
+
+bool IsWithin(const std::wstring& path, const std::wstring& folder) {
+  return path.size() >= folder.size() && _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0 &&
+         (path.size() == folder.size() || path[folder.size()] == L'\\');
+}
+
+PROCESS_INFORMATION StartHost(const std::wstring& stopFile, const std::wstring& heldFile) {
+  const std::wstring host = BinFile(L"Illustrator.exe");
+  std::wstring line = L"\"" + host + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  EXPECT_TRUE(CreateProcessW(host.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  return process;
+}
+
+std::string Describe(const RunResult& run) {
+  std::string text = std::to_string(run.processes.size()) + " processes, boxes:";
+  for (const SeenBox& box : run.boxes) text += " " + testing::PrintToString(box.text);
+  return text;
+}

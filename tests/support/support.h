@@ -1,0 +1,89 @@
+#pragma once
+// What the test programs share. Every folder a test makes lies on the sandbox
+// drive T:, which maps to the build's sandbox folder only.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "i18n/messages.h"
+
+using Lines = std::vector<std::wstring>;
+extern const wchar_t kBanner[];
+
+// What the user must see, written out here independently of the program's catalog.
+std::wstring ExpectedText(Language language, MessageId id);
+inline std::wstring English(MessageId id) { return ExpectedText(Language::English, id); }
+
+// A new, empty folder T:\<name>_<process id>_<tick count>_<counter>.
+std::wstring MakeSandbox(const std::wstring& name);
+bool PathExists(const std::wstring& path);
+void MakeFolder(const std::wstring& path);  // with missing parents
+void WriteFileText(const std::wstring& path, const std::wstring& text);
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+Lines ReadLogLines(const std::wstring& tempFolder);  // PexloPlayAiUninstall.log there, split at CR LF
+
+// Points TMP and TEMP of this process at a folder while it lives.
+struct ScopedTempFolder {
+  explicit ScopedTempFolder(const std::wstring& folder);
+  ~ScopedTempFolder();
+  std::wstring saved;
+};
+
+// Keeps a file open without FILE_SHARE_DELETE (nothing for an empty path).
+struct HeldFile {
+  explicit HeldFile(const std::wstring& path);
+  ~HeldFile();
+  HANDLE handle;
+};
+
+// HKEY_CURRENT_USER\Software\Adobe\CSXS.<version>, and values under a root.
+std::wstring CsxsKey(int version);
+void SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
+
+// The paths listed for deletion at the next restart (NT paths such as \??\T:\x).
+Lines PendingDeletions();
+bool ListsPath(const Lines& pending, const std::wstring& path);
+
+// Tests that change the user's CSXS keys or the restart list start and end
+// without either (ctest keeps the test programs from running side by side).
+struct CleanState : testing::Test {
+  void SetUp() override;
+  void TearDown() override { SetUp(); }
+};
+
+// One run's own folders under a fresh sandbox: temp (the run's TMP and TEMP),
+// launch (holding the launch executable), ext (an installed extension), and
+// canaries beside and above ext that no run may touch.
+struct Scene {
+  explicit Scene(const std::wstring& name);
+  std::wstring root, temp, launch, program, ext;
+  RunOptions Options(const std::wstring& arguments) const;
+  Lines Log() const { return ReadLogLines(temp); }
+  bool CanariesIntact() const;
+};
+
+// A small extension: a manifest, nested folders, a read-only file, non-Latin names.
+void MakeExtension(const std::wstring& folder);
+// count small files spread over folders of perFolder files below root.
+void MakeWideTree(const std::wstring& root, int count, int perFolder);
+// A folder path below base exactly length characters long (not made).
+std::wstring FolderOfLength(const std::wstring& base, size_t length);
+
+// Every file and folder below root with its content, leaving out the subtrees
+// in skip; and what of before is gone or changed in after, outside allowed.
+using Snapshot = std::map<std::wstring, std::vector<unsigned char>>;
+Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
+Lines TouchedOutside(const Snapshot& before, const Snapshot& after, const std::wstring& allowed);
+bool IsWithin(const std::wstring& path, const std::wstring& folder);
+
+// Starts the stand-in Illustrator.exe, which runs until stopFile exists and
+// meanwhile keeps heldFile (when given) open without sharing its deletion.
+PROCESS_INFORMATION StartHost(const std::wstring& stopFile, const std::wstring& heldFile = L"");
+
+// The boxes of a run, for failure messages.
+std::string Describe(const RunResult& run);
