@@ -21,6 +21,7 @@ rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DUNINSTALLER_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 >/dev/null
+"$root/tools/check-program.sh" "$build/bin/pexloplay-ai-uninstaller.exe"  # size budget and system imports only
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
 name=pexloplay-ai-uninstaller-$version-win64

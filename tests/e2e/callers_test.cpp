@@ -30,20 +30,25 @@ Lines UnattendedLog(const Scene& scene, const RunResult& run) {
 
 // No box in either process. The process the caller started ends with the
 // removal's outcome; the copy deletes the launch executable and its folder
-// for real, once that process has ended.
+// for real, once that process has ended. Started as Explorer starts it, with
+// a console of its own, the program gives that console back at once (the
+// copy never gets one: see the full run's creation flags).
 TEST_F(Callers, SilentWaitEndsWithTheOutcomeAndShowsNothing) {
   for (bool held : {false, true}) {
     SCOPED_TRACE(held ? "a file held open" : "nothing held");
     const Scene scene(L"unattended");
     const HeldFile hold(held ? scene.ext + L"\\js\\main.js" : L"");
-    const RunResult run = RunProgram(scene.Options(L"extdir=\"" + scene.ext + L"\" silent=yes wait=TRUE"));
+    RunOptions options = scene.Options(L"extdir=\"" + scene.ext + L"\" silent=yes wait=TRUE");
+    options.newConsole = held;
+    const RunResult run = RunProgram(options);
+    EXPECT_EQ(TracedCalls(run.processes[0].processId, "KERNEL32.FreeConsole").size(), held ? 1u : 0u);
     EXPECT_EQ(run.boxes.size(), 0u) << Describe(run);
     ASSERT_EQ(run.processes.size(), 2u);
     EXPECT_EQ(run.ExitCode(0), held ? 1u : 0u);
     EXPECT_EQ(run.ExitCode(1), held ? 1u : 0u);
     EXPECT_EQ(PathExists(scene.ext), held);
     EXPECT_EQ(PathExists(scene.launch), held);
-    EXPECT_FALSE(ListsPath(PendingDeletions(), scene.program));
+    EXPECT_FALSE(IsPendingDeletion(scene.program));
     const Lines log = scene.Log();
     if (held) {
       EXPECT_EQ(Lines(log.end() - 2, log.end()),
@@ -52,17 +57,6 @@ TEST_F(Callers, SilentWaitEndsWithTheOutcomeAndShowsNothing) {
       EXPECT_EQ(log, UnattendedLog(scene, run));
     }
   }
-}
-
-TEST_F(Callers, WaitAloneShowsTheBoxesAndEndsWithTheOutcome) {
-  const Scene scene(L"wait");
-  const HeldFile hold(scene.ext + L"\\index.html");
-  const RunResult run = RunProgram(scene.Options(L"extdir=" + scene.ext + L" wait=1 lang=en"));
-  ASSERT_EQ(run.boxes.size(), 2u) << Describe(run);
-  EXPECT_EQ(run.boxes[1].text, English(MessageId::RemoveFailed));
-  EXPECT_EQ(run.boxes[1].processId, run.processes[1].processId);
-  EXPECT_EQ(run.ExitCode(0), 1u);
-  EXPECT_TRUE(PathExists(scene.ext) && PathExists(scene.program));
 }
 
 // Killed with exit code 0, the copy must not pass for having removed anything.
@@ -101,16 +95,4 @@ TEST_F(Callers, TwoRunsAtOnceLoseNoLogLine) {
   std::sort(log.begin(), log.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(log, expected);
-}
-
-// Started as Explorer starts it, with a console of its own, the program
-// gives that console back at once (the copy never gets a window: see the
-// full run's creation flags).
-TEST_F(Callers, ConsoleOfItsOwnIsGivenBack) {
-  const Scene scene(L"console");
-  RunOptions options = scene.Options(L"extdir=" + scene.ext + L" silent=1 wait=1");
-  options.newConsole = true;
-  const RunResult run = RunProgram(options);
-  EXPECT_EQ(run.ExitCode(0), 0u);
-  EXPECT_EQ(TracedCalls(run.processes[0].processId, "KERNEL32.FreeConsole").size(), 1u);
 }

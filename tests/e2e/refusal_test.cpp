@@ -38,14 +38,6 @@ void ExpectUiLanguage(Language ui, Language other, const std::wstring& otherLang
   ExpectRefused(scene, L"lang=", ui, MessageId::MissingExtDir);
   ExpectRefused(scene, L"lang=en", Language::English, MessageId::MissingExtDir);
   ExpectRefused(scene, L"lang=" + otherLang, other, MessageId::MissingExtDir);
-  for (MessageId last : {MessageId::RemoveFailed, MessageId::Removed}) {
-    const HeldFile held(last == MessageId::Removed ? L"" : scene.ext + L"\\index.html");
-    const RunResult run = RunProgram(scene.Options(L"extdir=" + scene.ext));
-    ASSERT_EQ(run.boxes.size(), 2u) << Describe(run);
-    EXPECT_EQ(run.boxes[0].text, ExpectedText(ui, MessageId::ConfirmRemoval));
-    EXPECT_EQ(run.boxes[1].text, ExpectedText(ui, last));
-    EXPECT_EQ(run.boxes[1].caption, ExpectedText(ui, MessageId::Title));
-  }
 }
 
 }  // namespace
@@ -66,49 +58,39 @@ TEST_F(Refusal, CommandLinesWithoutAUsableExtdir) {
 
 // The extensions folder itself, another extension, the sandbox root and a
 // file: all exist, none is this extension's folder.
-TEST_F(Refusal, WhatExistsAndIsNotTheExtensionsFolderIsLeftAlone) {
+TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   const Scene scene(L"foreign");
-  const std::wstring extensions = scene.root + L"\\Adobe\\CEP\\extensions";
+  const std::wstring extensions = scene.root + L"\\Adobe\\CEP\\extensions", renamed = extensions + L"\\Pexlo Play";
   for (const std::wstring& foreign : {extensions, extensions + L"\\com.pexlo.play.ai.other", scene.root,
                                       scene.root + L"\\canary.txt"}) {
     ExpectRefused(scene, L"extdir=\"" + foreign + L"\\\\\"", Language::English, MessageId::MissingExtDir, foreign);
   }
-  EXPECT_TRUE(scene.CanariesIntact());
-  // What does not exist, under any name, goes on as a removal that found nothing.
-  const RunResult absent = RunProgram(scene.Options(L"extdir=" + scene.root + L"\\never installed"));
+  // What does not exist, under any name, counts as removed.
+  const RunResult absent = RunProgram(scene.Options(L"extdir=\"" + scene.root + L"\\never installed\""));
   ASSERT_EQ(absent.boxes.size(), 2u) << Describe(absent);
   EXPECT_EQ(absent.boxes[1].text, English(MessageId::Removed));
   EXPECT_EQ(absent.ExitCode(0) + absent.ExitCode(1), 0u);
-}
 
-TEST_F(Refusal, OtherNameWithThisExtensionsManifestIsRemoved) {
-  const Scene scene(L"renamed");
-  const std::wstring renamed = scene.root + L"\\Adobe\\CEP\\extensions\\Pexlo Play";
+  // A folder named otherwise that holds this extension is removed, but the
+  // copy looks again once the user has answered: a folder that has changed
+  // meanwhile stays, and so do the debug switches.
   MakeExtension(renamed);
-  const RunResult run = RunProgram(scene.Options(L"extdir=\"" + renamed + L"\" silent=1 wait=1"));
-  EXPECT_EQ(run.ExitCode(0), 0u);
+  PlaceProgram(scene.launch);  // the run above has deleted it
+  SetRegistryString(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode", L"1");
+  RunOptions options = scene.Options(L"extdir=\"" + renamed + L"\" lang=en");
+  options.onBox = [&](const SeenBox&) { WriteFileText(renamed + L"\\CSXS\\manifest.xml", L"<Other/>"); };
+  const RunResult changed = RunProgram(options);
+  ASSERT_EQ(changed.boxes.size(), 2u) << Describe(changed);
+  EXPECT_EQ(changed.boxes[1].text, English(MessageId::MissingExtDir));
+  EXPECT_EQ(changed.ExitCode(1), 2u);
+  EXPECT_TRUE(PathExists(renamed + L"\\index.html"));
+  EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode"));
+  EXPECT_EQ(scene.Log().back(), L"[Refused] Not the folder of com.pexlo.play.ai: " + renamed);
+  WriteFileText(renamed + L"\\CSXS\\manifest.xml", L"<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>");
+  EXPECT_EQ(RunProgram(scene.Options(L"extdir=\"" + renamed + L"\" silent=1 wait=1")).ExitCode(0), 0u);
   EXPECT_FALSE(PathExists(renamed));
-  EXPECT_TRUE(PathExists(scene.ext) && scene.CanariesIntact());
+  EXPECT_TRUE(scene.CanariesIntact());
 }
 
 TEST_F(Refusal, ChineseUiTexts) { ExpectUiLanguage(Language::Chinese, Language::Portuguese, L"pt-BR"); }
 TEST_F(Refusal, PortugueseUiTexts) { ExpectUiLanguage(Language::Portuguese, Language::Chinese, L"ZH"); }
-
-// The copy looks at the folder again once the user has answered and
-// Illustrator has gone: a folder that is no longer the extension's is left
-// as it is, and so are the debug switches.
-TEST_F(Refusal, FolderThatChangesWhileTheUserIsAskedIsLeftAlone) {
-  const Scene scene(L"changed");
-  const std::wstring renamed = scene.root + L"\\Adobe\\CEP\\extensions\\Pexlo Play";
-  MakeExtension(renamed);
-  SetRegistryString(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode", L"1");
-  RunOptions options = scene.Options(L"extdir=\"" + renamed + L"\" lang=en");
-  options.onBox = [&](const SeenBox&) { WriteFileText(renamed + L"\\CSXS\\manifest.xml", L"<Other/>"); };
-  const RunResult run = RunProgram(options);
-  ASSERT_EQ(run.boxes.size(), 2u) << Describe(run);
-  EXPECT_EQ(run.boxes[1].text, English(MessageId::MissingExtDir));
-  EXPECT_EQ(run.ExitCode(1), 2u);
-  EXPECT_TRUE(PathExists(renamed + L"\\index.html"));
-  EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode"));
-  EXPECT_EQ(scene.Log().back(), L"[Refused] Not the folder of com.pexlo.play.ai: " + renamed);
-}

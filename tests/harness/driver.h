@@ -57,11 +57,10 @@ std::wstring BuiltProgram();
 std::wstring PlaceProgram(const std::wstring& folder);
 
 // The arguments of each call of function (as the relay trace names it, e.g.
-// "KERNEL32.CreateProcessW") made by a process, from the relay trace of the
-// test run (RELAY_LOG; see harness/wine-run.sh and the prefix's RelayInclude).
-// A number argument is its hex text; a string argument (ptr L"...") comes
-// back as its text, of which the trace shows at most 200 characters.
-std::vector<std::vector<std::wstring>> TracedCalls(DWORD processId, const std::string& function);
-
-// The low 32 bits of a traced number argument.
-DWORD TracedNumber(const std::wstring& argument);
+// "KERNEL32.CreateProcessW") made by a process, as the relay trace of the test
+// run shows them (RELAY_LOG; see harness/wine-run.sh and the prefix's
+// RelayInclude); a number argument in hex, a string one as ptr L"text", of
+// which the trace shows at most 200 characters.
+std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function);
+DWORD TracedNumber(const std::string& argument);  // its low 32 bits
+std::wstring TracedText(const std::string& argument);  // ASCII text only

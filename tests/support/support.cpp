@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,8 +79,7 @@ std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
 
 Lines ReadLogLines(const std::wstring& tempFolder) {
   const std::vector<unsigned char> bytes = ReadFileBytes(tempFolder + L"\\PexloPlayAiUninstall.log");
-  std::wstring text(bytes.size() / 2, L'\0');
-  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);  // UTF-16LE as it is
   Lines lines;
   size_t start = 0;
   for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
@@ -133,11 +133,9 @@ Lines PendingDeletions() {
   return paths;
 }
 
-bool ListsPath(const Lines& pending, const std::wstring& path) {
-  for (const std::wstring& entry : pending) {
-    if (_wcsicmp(entry.c_str(), path.c_str()) == 0 || _wcsicmp(entry.c_str(), (L"\\??\\" + path).c_str()) == 0) return true;
-  }
-  return false;
+bool IsPendingDeletion(const std::wstring& path) {
+  const Lines pending = PendingDeletions();
+  return std::find(pending.begin(), pending.end(), L"\\??\\" + path) != pending.end();
 }
 
 void CleanState::SetUp() {
@@ -149,7 +147,7 @@ void CleanState::SetUp() {
 Scene::Scene(const std::wstring& name)
     : root(MakeSandbox(name)),
       temp(root + L"\\temp"),
-      launch(root + L"\\launch"),
+      launch(root + L"\\launch \u542f\u52a8"),  // blanks and non-Latin text pass through the copy's line
       program(PlaceProgram(launch)),
       ext(root + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai") {
   MakeFolder(temp);

@@ -45,9 +45,10 @@ std::wstring CsxsKey(int version);
 void SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
 
-// The paths listed for deletion at the next restart (NT paths such as \??\T:\x).
+// The paths listed for deletion at the next restart (NT paths: \??\T:\x), and
+// whether a path is among them.
 Lines PendingDeletions();
-bool ListsPath(const Lines& pending, const std::wstring& path);
+bool IsPendingDeletion(const std::wstring& path);
 
 // Tests that change the user's CSXS keys or the restart list start and end
 // without either (ctest keeps the test programs from running side by side).

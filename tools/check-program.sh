@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The release program as it ships, read on the Linux side:
-#   check-program.sh <program.exe>
+#   tools/check-program.sh <program.exe>      (ctest and tools/release.sh run it)
 # - at most 256 KB;
 # - every DLL it imports is one that Windows lists under KnownDLLs, so that the
 #   loader takes it from the system folder whatever lies beside the .exe, and

@@ -1,3 +1,7 @@
+// The program's work on files, folders and the log, on the sandbox drive.
+#include "driver/sequence.h"
+#include "log/log.h"
+#include "relocate/relaunch.h"
 #include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
 #include "support.h"
@@ -7,8 +11,9 @@ namespace {
 const std::wstring kRemovedLine = L"[Delete] SHFileOperation removed: ";  // and the folder
 const std::wstring kFailedLine = L"[Delete] SHFileOperation failed, fallback RemoveDirectory.";
 
-struct Removal : CleanState {
-  const std::wstring temp = MakeSandbox(L"removal_log");
+// Each test logs into a temporary folder of its own.
+struct Files : CleanState {
+  const std::wstring temp = MakeSandbox(L"files");
   ScopedTempFolder scoped{temp};
   Lines Log() const { return ReadLogLines(temp); }
 };
@@ -18,7 +23,7 @@ struct Removal : CleanState {
 // top\keep.txt, top\a\x.txt, top\a\b\held.txt (held open), top\a\b\y.txt: the
 // shell cannot delete top, a or b, so each gets the failure line and a pass by
 // hand, which deletes the rest and schedules the held file.
-TEST_F(Removal, HeldFileIsScheduledAndTheFoldersAboveItStay) {
+TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   const std::wstring top = MakeSandbox(L"rm_held"), a = top + L"\\a", b = a + L"\\b", held = b + L"\\held.txt";
   MakeFolder(b);
   for (const std::wstring& file : {top + L"\\keep.txt", a + L"\\x.txt", held, b + L"\\y.txt"}) WriteFileText(file, L"x");
@@ -29,13 +34,11 @@ TEST_F(Removal, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   EXPECT_EQ(Log(), (Lines{kFailedLine, kFailedLine, kFailedLine}));
   EXPECT_TRUE(PathExists(held));
   EXPECT_FALSE(PathExists(top + L"\\keep.txt") || PathExists(a + L"\\x.txt") || PathExists(b + L"\\y.txt"));
-  const Lines pending = PendingDeletions();
-  EXPECT_EQ(pending.size(), 1u);
-  EXPECT_TRUE(ListsPath(pending, held));
+  EXPECT_EQ(PendingDeletions(), Lines{L"\\??\\" + held});
 }
 
 // Called directly, so that no shell delete of the top folder does the work.
-TEST_F(Removal, PassByHandClearsAttributesAndSkipsOnlyDotAndDotDot) {
+TEST_F(Files, PassByHandClearsAttributesAndSkipsOnlyDotAndDotDot) {
   const std::wstring top = MakeSandbox(L"rm_hand");
   for (DWORD attributes : {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     const std::wstring file = top + L"\\file" + std::to_wstring(attributes);
@@ -51,7 +54,7 @@ TEST_F(Removal, PassByHandClearsAttributesAndSkipsOnlyDotAndDotDot) {
 
 // The link trees come from the sandbox_links step (harness/make-links.sh):
 // inner holds a link to a folder, outer is one. Nothing behind a link may go.
-TEST_F(Removal, PassByHandNeverFollowsALink) {
+TEST_F(Files, PassByHandNeverFollowsALink) {
   for (const std::wstring name : {L"inner", L"outer"}) {
     const std::wstring folder = L"T:\\links\\" + name, target = folder + L"_target";
     ASSERT_TRUE(PathExists(target + L"\\deep\\canary.txt")) << "the sandbox_links step of ctest makes it";
@@ -66,7 +69,7 @@ TEST_F(Removal, PassByHandNeverFollowsALink) {
 
 // What exists must be this extension's folder: by its name, or by its manifest
 // (UTF-8 or UTF-16), never a file and never a folder around it.
-TEST_F(Removal, OnlyThisExtensionsFolderMayBeRemoved) {
+TEST_F(Files, OnlyThisExtensionsFolderMayBeRemoved) {
   const std::wstring root = MakeSandbox(L"identity");
   const std::string utf8 = "<ExtensionManifest ExtensionBundleId='com.pexlo.play.ai'/>";
   std::wstring utf8Bytes(utf8.size() / 2, L'\0');  // written as they are
@@ -88,4 +91,47 @@ TEST_F(Removal, OnlyThisExtensionsFolderMayBeRemoved) {
   EXPECT_FALSE(IsRemovableExtensionFolder(root));
   WriteFileText(root + L"\\bare\\com.pexlo.play.ai", L"a file of that name");
   EXPECT_FALSE(IsRemovableExtensionFolder(root + L"\\bare\\com.pexlo.play.ai"));
+}
+
+// Other writers are admitted: a line is lost only beside a writer that does
+// not admit others, or without a folder to write to.
+TEST_F(Files, LinesGoBesideWritersThatShareAndAreLostOtherwise) {
+  const std::wstring path = temp + L"\\PexloPlayAiUninstall.log";
+  WriteLog(L"first");
+  for (DWORD share : {FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_SHARE_READ}) {
+    HANDLE writer = CreateFileW(path.c_str(), FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    WriteLog(share & FILE_SHARE_WRITE ? L"beside a sharing writer" : L"lost");
+    CloseHandle(writer);
+  }
+  EXPECT_EQ(Log(), (Lines{L"first", L"beside a sharing writer"}));
+  ScopedTempFolder missing(temp + L"\\absent");
+  WriteLog(L"nowhere to go");
+  EXPECT_FALSE(PathExists(temp + L"\\absent"));
+}
+
+// Without its own path the copy does not know which file it was started as:
+// nothing in the launch folder may go, and the folder itself must never be
+// handed to the deletion at restart.
+TEST_F(Files, LaunchFolderIsLeftAloneWithoutOwnPath) {
+  const std::wstring launch = temp + L"\\Tools";
+  MakeFolder(launch);
+  WriteFileText(launch + L"\\u.exe", L"launch executable");
+  CleanLaunchLocation(launch, L"");
+  EXPECT_TRUE(PathExists(launch + L"\\u.exe"));
+  EXPECT_TRUE(PendingDeletions().empty());
+  EXPECT_EQ(Log(), Lines{L"[Stage2] origdir: " + launch + L"\\"});
+}
+
+TEST_F(Files, CreateDirectoryTreeMakesWhatIsMissingWithinTheClassicLimit) {
+  const std::wstring root = temp;
+  WriteFileText(root + L"\\file", L"x");
+  EXPECT_TRUE(CreateDirectoryTree(root + L"/x//y\\z/"));
+  EXPECT_TRUE(PathExists(root + L"\\x\\y\\z"));
+  EXPECT_TRUE(CreateDirectoryTree(root + L"\\file\\"));  // anything that exists counts
+  EXPECT_FALSE(CreateDirectoryTree(root + L"\\file\\sub"));
+  EXPECT_FALSE(CreateDirectoryTree(L"\\/"));
+  const std::wstring fits = root + L"\\" + std::wstring(259 - root.size() - 1, L'f');
+  EXPECT_TRUE(CreateDirectoryTree(fits));
+  EXPECT_FALSE(CreateDirectoryTree(root + L"\\long\\" + std::wstring(260 - root.size() - 6, L'l')));
+  EXPECT_FALSE(PathExists(root + L"\\long"));  // nothing made on the way
 }

@@ -1,0 +1,175 @@
+// The program's rules that need no files: the command line, the copy's line,
+// the texts and their languages.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <random>
+
+#include "driver/args.h"
+#include "driver/entry.h"
+#include "relocate/relaunch.h"
+#include "support.h"
+
+namespace {
+
+// Reads an argument vector written as a list (the program path comes first).
+Arguments Read(std::vector<std::wstring> arguments) {
+  arguments.insert(arguments.begin(), L"B:\\pexloplay-ai-uninstaller.exe");
+  std::vector<wchar_t*> vector;
+  for (std::wstring& argument : arguments) vector.push_back(&argument[0]);
+  return ReadArguments(static_cast<int>(vector.size()), vector.data());
+}
+
+const Language kLanguages[] = {Language::Chinese, Language::English, Language::Portuguese};
+
+// A catalog of its own, so that the process-wide one stays as it is.
+MessageCatalog CatalogIn(Language language) {
+  MessageCatalog catalog = MessageCatalog::Instance();
+  catalog.language = language;
+  return catalog;
+}
+
+std::vector<std::wstring> Split(const std::wstring& line) {
+  int count = 0;
+  wchar_t** split = CommandLineToArgvW(line.c_str(), &count);
+  std::vector<std::wstring> values(split, split + count);
+  LocalFree(split);
+  return values;
+}
+
+Arguments WithLang(const std::wstring& lang) {
+  Arguments arguments;
+  arguments.lang = lang;
+  return arguments;
+}
+
+}  // namespace
+
+TEST(Arguments, LookupRules) {
+  const struct {
+    std::vector<std::wstring> line;
+    std::wstring extdir;
+  } cases[] = {
+      {{L"extdir=C:\\a", L"extdir=C:\\b"}, L"C:\\a"},  // the first one wins
+      {{L"extdir=", L"extdir=C:\\b"}, L""},            // even when empty
+      {{L"EXTDIR=C:\\x", L"/extdir=C:\\x", L"xextdir=C:\\x", L"extdir C:\\x"}, L""},
+      {{L"extdir=C:\\a=b"}, L"C:\\a=b"},
+      {{L"extdir=\"C:\\a b\""}, L"C:\\a b"},
+      {{L"extdir=\"\"C:\\a\"\""}, L"\"C:\\a\""},  // one pair of quotes only
+      {{L"extdir=\""}, L"\""},
+      {{L"extdir=\"C:\\a"}, L"\"C:\\a"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Read(c.line).extdir, c.extdir) << testing::PrintToString(c.line);
+
+  std::wstring programOnly = L"extdir=C:\\x";
+  wchar_t* vector[] = {&programOnly[0]};
+  EXPECT_EQ(GetArgValue(1, vector, L"extdir"), L"");  // element 0 is never searched
+  EXPECT_FALSE(ReadArguments(1, vector).any);
+  const Arguments all = Read({L"stage=2", L"origdir=\"D:\\L\"", L"lang=pt", L"outcome=12"});
+  EXPECT_TRUE(all.any && all.IsCopy());
+  EXPECT_EQ(all.origdir + all.lang + all.outcome, L"D:\\Lpt12");
+  EXPECT_FALSE(Read({L"stage=02"}).IsCopy());
+}
+
+TEST(Arguments, SwitchesAreOnlyOnForOneTrueOrYes) {
+  for (const wchar_t* on : {L"1", L"true", L"TRUE", L"Yes", L"\"yes\""}) {
+    EXPECT_TRUE(Read({std::wstring(L"silent=") + on}).silent) << on;
+    EXPECT_TRUE(Read({std::wstring(L"wait=") + on}).wait) << on;
+  }
+  for (const wchar_t* off : {L"", L"0", L"2", L"no", L"on", L" 1", L"yes ", L"truex", L"\uff59es"}) {
+    const Arguments arguments = Read({std::wstring(L"silent=") + off, std::wstring(L"wait=") + off});
+    EXPECT_FALSE(arguments.silent || arguments.wait) << off;
+  }
+  EXPECT_FALSE(Read({L"SILENT=1", L"WAIT=1"}).silent || Read({L"Wait=1"}).wait);
+}
+
+// Only a folder below a drive root or share, named as written, may be given
+// to the removal; anything else counts as a missing extdir.
+TEST(Arguments, ExtdirMustNameAFolderBelowARoot) {
+  for (const wchar_t* accepted :
+       {L"C:\\a", L"c:/Users/me/AppData/Roaming/Adobe/CEP/extensions/com.pexlo.play.ai", L"T:\\ext dir\\\u6269\u5c55",
+        L"\\\\srv\\share\\ext", L"//srv/share/a/b", L"C:\\a\\\\b", L"C:\\a\\\\//", L"C:\\.hidden", L"C:\\..a",
+        L"C:\\CONSOLE", L"C:\\a\\COM10", L"C:\\NULL", L"C:\\.con", L"C:\\com0", L"C:\\auxiliary.txt", L"C:\\CONIN"}) {
+    EXPECT_TRUE(IsUsableExtdir(accepted)) << testing::PrintToString(std::wstring(accepted));
+  }
+  for (const wchar_t* refused :
+       {L"", L"\\", L"C:", L"C:\\", L"C:ext", L"\\ext", L"ext", L"\\\\srv\\share", L"\\\\srv", L"\\\\", L"C:\\a\\..",
+        L"C:\\a\\..\\..", L"C:\\.", L"C:\\a\\.\\b", L"C:\\a\\*", L"C:\\a?", L"C:\\a\\b:c", L"C:\\a\"", L"C:\\a<b",
+        L"C:\\a>b", L"C:\\a|b", L"C:\\a\tb", L"C:\\a.", L"C:\\a ", L"C:\\...", L"\\\\?\\C:\\a", L"\\\\.\\C:\\a",
+        L"\\\\srv\\share\\..", L"1:\\a", L"C:\\a\\NUL", L"C:\\con\\x", L"C:\\a\\nul.txt", L"C:\\COM1", L"C:\\a\\lpt9.log",
+        L"C:\\Aux .x", L"\\\\srv\\share\\prn", L"C:\\COM\u00b9", L"C:\\a\\lpt\u00b2.txt", L"C:\\LPT\u00b3",
+        L"C:\\CONIN$", L"C:\\a\\conout$.log"}) {
+    EXPECT_FALSE(IsUsableExtdir(refused)) << testing::PrintToString(std::wstring(refused));
+  }
+  // Windows would call a folder of 260 characters or more absent, and so removed.
+  EXPECT_TRUE(IsUsableExtdir(L"T:\\" + std::wstring(256, L'a') + L"\\\\"));
+  EXPECT_FALSE(IsUsableExtdir(L"T:\\" + std::wstring(257, L'a')));
+}
+
+TEST(Catalog, HoldsTheEighteenTextsAndFallsBackToEnglishThenNothing) {
+  for (Language language : kLanguages) {
+    for (int id = 0; id <= 5; ++id) {
+      EXPECT_EQ(CatalogIn(language).Get(MessageId(id)), ExpectedText(language, MessageId(id)));
+    }
+    EXPECT_EQ(CatalogIn(language).Get(MessageId(6)), L"");
+  }
+  EXPECT_EQ(CatalogIn(Language(7)).Get(MessageId::Title), English(MessageId::Title));
+  MessageCatalog catalog = CatalogIn(Language::Portuguese);
+  catalog.messages[Language::Portuguese].erase(MessageId::Removed);
+  EXPECT_EQ(catalog.Get(MessageId::Removed), English(MessageId::Removed));
+  catalog.messages.erase(Language::English);
+  EXPECT_EQ(catalog.Get(MessageId::Removed), L"");
+}
+
+TEST(Catalog, LanguageFromTheUiOrTheLangValue) {
+  for (LANGID id : {0x0804, 0x0404, 0x0C04}) EXPECT_EQ(LanguageForUiLanguage(id), Language::Chinese);
+  for (LANGID id : {0x0416, 0x0816}) EXPECT_EQ(LanguageForUiLanguage(id), Language::Portuguese);
+  for (LANGID id : {0x0409, 0x040C, 0x0000}) EXPECT_EQ(LanguageForUiLanguage(id), Language::English);
+
+  for (Language current : kLanguages) EXPECT_EQ(ParseLanguage(L"", current), current);
+  for (const wchar_t* value : {L"zh", L"ZH-TW", L"zh_CN", L"Zh", L"zhs", L"CN", L"Chinese"}) {
+    EXPECT_EQ(ParseLanguage(value, Language::Portuguese), Language::Chinese) << value;
+  }
+  for (const wchar_t* value : {L"pt", L"pt-BR", L"PT", L"ptx", L"PORTUGUESE"}) {
+    EXPECT_EQ(ParseLanguage(value, Language::Chinese), Language::Portuguese) << value;
+  }
+  for (const wchar_t* value : {L"en", L"fr", L"x", L"cn-x", L"chinese ", L" zh", L"xzh", L"portugues", L"\uFF3A\uFF28"}) {
+    EXPECT_EQ(ParseLanguage(value, Language::Chinese), Language::English) << value;
+    EXPECT_EQ(ParseLanguage(value, Language::Portuguese), Language::English) << value;
+  }
+}
+
+// Backslashes before quotes and at the end, quotes, blanks, tabs, non-Latin
+// text and surrogate pairs, in every mix, come back whole from the splitting.
+TEST(Relaunch, QuotedValuesSurviveTheRuntimesSplitting) {
+  const std::wstring pieces[] = {L"\\", L"\\\\\\", L"\"", L" ", L"\t", L"a", L"\u4e2d", L"\U0001F600", L"="};
+  std::mt19937 random(20240601);
+  for (int round = 0; round < 2000; ++round) {
+    std::wstring value;
+    for (size_t n = random() % 10; n > 0; --n) value += pieces[random() % 9];
+    EXPECT_EQ(Split(L"x.exe " + QuoteArgument(value) + L" " + QuoteArgument(value)),
+              (std::vector<std::wstring>{L"x.exe", value, value}));
+  }
+  EXPECT_EQ(QuoteArgument(L"C:\\a b\\c"), L"\"C:\\a b\\c\"");  // nothing doubled where no quote follows
+}
+
+TEST(Relaunch, LineCarriesExtdirStageOrigdirAndWhatWasGiven) {
+  const std::wstring copy = L"C:\\Temp\\PexloPlayAiUninstall\\812_905\\u.exe";
+  EXPECT_EQ(WorkFolderPath(L"C:\\Temp\\", 812, 905) + L"u.exe", copy);
+  EXPECT_EQ(WorkFolderPath(L"C:\\Temp", 0, 4294967295UL), L"C:\\Temp\\PexloPlayAiUninstall\\0_4294967295\\");
+  const std::wstring base = L"\"" + copy + L"\" extdir=\"D:\\Ext\\A\" stage=2 origdir=\"D:\\Ext\\A\"";
+  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A\\", WithLang(L"pt"), L""), base + L" lang=\"pt\"");
+  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A/\\", WithLang(L""), L""), base);
+  Arguments unattended = WithLang(L"");
+  unattended.silent = unattended.wait = true;
+  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A", unattended, L"124"),
+            base + L" silent=\"1\" outcome=\"124\"");
+  // A value that still carries enclosing quotes reaches the copy with them.
+  for (const std::wstring lang : {L"\"zh\"", L"\"\"", L"\"", L"z\"h\\"}) {
+    const auto split = Split(BuildRelaunchLine(copy, L"T:\\e", L"T:\\l", WithLang(lang), L""));
+    ASSERT_EQ(split.size(), 5u);
+    std::wstring value = split[4].substr(5);
+    if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
+    EXPECT_EQ(value, lang);
+  }
+}
