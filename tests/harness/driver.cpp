@@ -33,19 +33,6 @@ std::vector<DWORD> JobProcessIds(HANDLE job) {
   return std::vector<DWORD>(ids.list.ProcessIdList, ids.list.ProcessIdList + ids.list.NumberOfProcessIdsInList);
 }
 
-// The visible dialogs (message boxes) of the given processes.
-BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<std::pair<std::set<DWORD>, std::vector<HWND>>*>(context);
-  wchar_t className[16] = {};
-  DWORD processId = 0;
-  GetClassNameW(window, className, 16);
-  GetWindowThreadProcessId(window, &processId);
-  if (wcscmp(className, L"#32770") == 0 && search->first.count(processId) && IsWindowVisible(window)) {
-    search->second.push_back(window);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 std::wstring TracedText(const std::string& argument) {
@@ -128,16 +115,18 @@ RunResult RunProgram(const RunOptions& options) {
     for (SeenProcess& seen : result.processes) {
       if (seen.imagePath.empty()) seen.imagePath = ImagePathOf(handles[seen.processId]);
     }
-    std::pair<std::set<DWORD>, std::vector<HWND>> search;
-    for (const auto& entry : handles) search.first.insert(entry.first);
-    EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
-    for (HWND box : search.second) {
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr;) {
       wchar_t text[4096] = {}, caption[4096] = {};
-      if (answered.count(box) || !GetDlgItemTextW(box, 0xFFFF, text, 4096)) continue;
+      SeenBox seen;
+      GetWindowThreadProcessId(box, &seen.processId);
+      if (!handles.count(seen.processId) || !IsWindowVisible(box) || answered.count(box) ||
+          !GetDlgItemTextW(box, 0xFFFF, text, 4096)) {
+        continue;
+      }
       answered.insert(box);
       GetWindowTextW(box, caption, 4096);
-      SeenBox seen{0, caption, text};
-      GetWindowThreadProcessId(box, &seen.processId);
+      seen.caption = caption;
+      seen.text = text;
       // The type of the call, whose relay line may reach the trace a little after the box.
       const size_t index = boxesPerProcess[seen.processId]++;
       for (int attempt = 0; attempt < 100 && !seen.style; ++attempt, Sleep(20)) {
