@@ -29,7 +29,7 @@ build=$top/build-bench
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
       -DUNINSTALLER_TESTS=OFF -DUNINSTALLER_BENCH=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
-"$top/tests/harness/prepare-prefix.sh" "$build"
+"$top/tools/wine/prepare-prefix.sh" "$build"
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 bin=$build/bin work=$build/sandbox/bench  # B:\ and T:\bench
 temp=$(echo "$WINEPREFIX"/drive_c/users/*/Temp)

@@ -5,6 +5,6 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 "$top/tools/build.sh" >/dev/null
-"$top/tests/harness/start-wine.sh" "$top/build"
+"$top/tools/wine/start.sh" "$top/build"
 trap 'WINEPREFIX="$top/build/wine" wineserver -k || true' EXIT
-RELAY_TRACE=sample "$top/tests/harness/wine-run.sh" "$top/build" sample_run.exe "${1:-zh}"
+RELAY_TRACE=sample "$top/tools/wine/run.sh" "$top/build" sample_run.exe "${1:-zh}"

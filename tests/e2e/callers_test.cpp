@@ -78,8 +78,6 @@ TEST_F(Callers, CopyEndingWithoutAnOutcomeGivesOneWithoutAHang) {
 
 TEST_F(Callers, TwoRunsAtOnceLoseNoLogLine) {
   const Scene a(L"pair_a"), b(L"pair_b");
-  MakeWideTree(a.ext, 600, 100);
-  MakeWideTree(b.ext, 600, 100);
   RunOptions second = b.Options(L"extdir=\"" + b.ext + L"\" silent=1 wait=1");
   second.tempFolder = a.temp;  // one log for both
   RunResult first, other;
@@ -89,8 +87,7 @@ TEST_F(Callers, TwoRunsAtOnceLoseNoLogLine) {
 
   EXPECT_EQ(first.ExitCode(0) + other.ExitCode(0), 0u);
   EXPECT_FALSE(PathExists(a.ext) || PathExists(b.ext));
-  Lines log = a.Log(), expected = UnattendedLog(a, first);
-  const Lines linesB = UnattendedLog(b, other);
+  Lines log = a.Log(), expected = UnattendedLog(a, first), linesB = UnattendedLog(b, other);
   expected.insert(expected.end(), linesB.begin(), linesB.end());
   std::sort(log.begin(), log.end());
   std::sort(expected.begin(), expected.end());

@@ -58,7 +58,7 @@ std::wstring PlaceProgram(const std::wstring& folder);
 
 // The arguments of each call of function (as the relay trace names it, e.g.
 // "KERNEL32.CreateProcessW") made by a process, as the relay trace of the test
-// run shows them (RELAY_LOG; see harness/wine-run.sh and the prefix's
+// run shows them (RELAY_LOG; see tools/wine/run.sh and the prefix's
 // RelayInclude); a number argument in hex, a string one as ptr L"text", of
 // which the trace shows at most 200 characters.
 std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function);

@@ -183,14 +183,6 @@ void MakeExtension(const std::wstring& folder) {
   SetFileAttributesW((folder + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
-void MakeWideTree(const std::wstring& root, int count, int perFolder) {
-  for (int index = 0; index < count; ++index) {
-    const std::wstring folder = root + L"\\part" + std::to_wstring(index / perFolder);
-    if (index % perFolder == 0) MakeFolder(folder);
-    WriteFileText(folder + L"\\file" + std::to_wstring(index) + L".js", L"x();");
-  }
-}
-
 std::wstring FolderOfLength(const std::wstring& base, size_t length) {
   std::wstring path = base;
   while (path.size() + 1 < length) path += L"\\" + std::wstring(std::min<size_t>(60, length - path.size() - 1), L't');

@@ -70,8 +70,6 @@ struct Scene {
 
 // A small extension: a manifest, nested folders, a read-only file, non-Latin names.
 void MakeExtension(const std::wstring& folder);
-// count small files spread over folders of perFolder files below root.
-void MakeWideTree(const std::wstring& root, int count, int perFolder);
 // A folder path below base exactly length characters long (not made).
 std::wstring FolderOfLength(const std::wstring& base, size_t length);
 

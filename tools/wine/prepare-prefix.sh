@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Creates the build's own Wine prefix once, safe against parallel callers.
 # The prefix is cut off from the machine's files: no Z: drive, no user folders
-# that link into the Linux home. Tests see two drives of their own:
-#   B:  the build's bin folder (the program and the test executables)
-#   T:  the build's sandbox folder (everything a test hands to the program)
+# that link into the Linux home. Programs see two drives of their own:
+#   B:  the build's bin folder (the program, the test and benchmark programs)
+#   T:  the build's sandbox folder (every folder handed to the program)
 set -euo pipefail
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs one Windows test executable from the build's bin folder under Wine:
-#   wine-run.sh <build folder> <name.exe> [arguments...]
-# With RELAY_TRACE=<name> set, each MessageBoxW call of every process of the
-# run is traced to sandbox/relay/<name>.log, which the test reads as
-# T:\relay\<name>.log to learn the flags of the boxes it answered.
+# Runs one Windows program of the build's bin folder (a test program, the
+# sample run) in the build's own prefix:
+#   tools/wine/run.sh <build folder> <name.exe> [arguments...]
+# With RELAY_TRACE=<name> set, the calls that the prefix's RelayInclude names
+# (boxes, process starts, console release) of every process of the run are
+# traced to sandbox/relay/<name>.log, which the program reads as T:\relay\<name>.log.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 exe=$2

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Before a test run: prepares the prefix, empties the sandbox drive, and starts
+# Before a test or sample run: prepares the prefix, empties the sandbox drive, and starts
 # the Wine server and Wine's own services detached from the test output (a
 # service that inherited a test's output pipe would keep ctest waiting).
 set -euo pipefail
