@@ -234,6 +234,12 @@ PROCESS_INFORMATION StartHost(const std::wstring& stopFile, const std::wstring& 
   return process;
 }
 
+Lines Texts(const RunResult& run) {
+  Lines texts;
+  for (const SeenBox& box : run.boxes) texts.push_back(box.text);
+  return texts;
+}
+
 std::string Describe(const RunResult& run) {
   std::string text = std::to_string(run.processes.size()) + " processes, boxes:";
   for (const SeenBox& box : run.boxes) text += " " + testing::PrintToString(box.text);

@@ -84,5 +84,6 @@ bool IsWithin(const std::wstring& path, const std::wstring& folder);
 // meanwhile keeps heldFile (when given) open without sharing its deletion.
 PROCESS_INFORMATION StartHost(const std::wstring& stopFile, const std::wstring& heldFile = L"");
 
-// The boxes of a run, for failure messages.
+// The texts of a run's boxes, and the boxes for failure messages.
+Lines Texts(const RunResult& run);
 std::string Describe(const RunResult& run);

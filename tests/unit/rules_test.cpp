@@ -37,12 +37,6 @@ std::vector<std::wstring> Split(const std::wstring& line) {
   return values;
 }
 
-Arguments WithLang(const std::wstring& lang) {
-  Arguments arguments;
-  arguments.lang = lang;
-  return arguments;
-}
-
 }  // namespace
 
 TEST(Arguments, LookupRules) {
@@ -158,18 +152,17 @@ TEST(Relaunch, LineCarriesExtdirStageOrigdirAndWhatWasGiven) {
   EXPECT_EQ(WorkFolderPath(L"C:\\Temp\\", 812, 905) + L"u.exe", copy);
   EXPECT_EQ(WorkFolderPath(L"C:\\Temp", 0, 4294967295UL), L"C:\\Temp\\PexloPlayAiUninstall\\0_4294967295\\");
   const std::wstring base = L"\"" + copy + L"\" extdir=\"D:\\Ext\\A\" stage=2 origdir=\"D:\\Ext\\A\"";
-  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A\\", WithLang(L"pt"), L""), base + L" lang=\"pt\"");
-  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A/\\", WithLang(L""), L""), base);
-  Arguments unattended = WithLang(L"");
+  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A\\", Read({L"lang=pt"}), L""),
+            base + L" lang=\"pt\"");
+  EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A/\\", Arguments{}, L""), base);
+  Arguments unattended;
   unattended.silent = unattended.wait = true;
   EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", L"D:\\Ext\\A", unattended, L"124"),
             base + L" silent=\"1\" outcome=\"124\"");
   // A value that still carries enclosing quotes reaches the copy with them.
   for (const std::wstring lang : {L"\"zh\"", L"\"\"", L"\"", L"z\"h\\"}) {
-    const auto split = Split(BuildRelaunchLine(copy, L"T:\\e", L"T:\\l", WithLang(lang), L""));
-    ASSERT_EQ(split.size(), 5u);
-    std::wstring value = split[4].substr(5);
-    if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
-    EXPECT_EQ(value, lang);
+    const Arguments given = Read({L"lang=\"" + lang + L"\""});
+    const std::vector<std::wstring> split = Split(BuildRelaunchLine(copy, L"T:\\e", L"T:\\l", given, L""));
+    EXPECT_EQ(Read(std::vector<std::wstring>(split.begin() + 1, split.end())).lang, lang);
   }
 }
