@@ -45,7 +45,7 @@ TEST_F(Integration, BatchFileAndNsisUninstallerGetTheRemovalsOutcome) {
     RunOptions options;
     options.tempFolder = root;
     if (nsis) {
-      options.program = BinFile(L"nsis\\pexlo-setup.exe");
+      options.program = BinFile(L"pexlo-setup.exe");
       options.arguments = L"/D=" + root + L"\\app";
       EXPECT_EQ(RunProgram(options).ExitCode(0), 0u);
       options.program = root + L"\\app\\uninstall.exe";

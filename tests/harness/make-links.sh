@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Links cannot be made from inside Wine, so the folders with links that the
-# removal tests need are made here, on the sandbox drive, before they run:
-#   T:\links\inner         a folder holding a folder link
-#   T:\links\outer         itself a link to a folder
-#   T:\links\*_target      what the links point at, with canary files
-# No file link: Wine lists one as a plain file, and its DeleteFileW deletes
-# the target and keeps the link (Windows deletes the link).
+# Wine cannot make links: the removal tests' folder links are made here, on the
+# sandbox drive: T:\links\inner holds one, T:\links\outer is one, and each
+# points at a *_target folder with canary files. (No file link: Wine lists one
+# as a plain file, and its DeleteFileW deletes the target.)
 set -euo pipefail
 build=$(cd "$1" && pwd)
 root="$build/sandbox/links"
