@@ -5,12 +5,16 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/paths.h"
 #include "driver.h"
-#include "support.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,6 +27,26 @@ void Print(const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0], size, nullptr, nullptr);
   fwrite(bytes.data(), 1, bytes.size(), stdout);
   fflush(stdout);
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeFolder(const std::wstring& path) { fs::create_directories(path); }
+
+void WriteFileText(const std::wstring& path, const std::string& text) { std::ofstream(fs::path(path)) << text; }
+
+std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
+
+// The lines of the UTF-16LE log, split at CR LF.
+std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
+  std::ifstream file(fs::path(tempFolder + L"\\PexloPlayAiUninstall.log"), std::ios::binary);
+  const std::string bytes(std::istreambuf_iterator<char>(file), {});
+  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+  std::vector<std::wstring> lines;
+  for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
 }
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
@@ -38,23 +62,23 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 void InstallExtension(const std::wstring& ext) {
   MakeFolder(ext + L"\\CSXS");
   WriteFileText(ext + L"\\CSXS\\manifest.xml",
-                L"<?xml version=\"1.0\"?><ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\" Version=\"9.0\"/>");
-  WriteFileText(ext + L"\\index.html", L"<!doctype html><script src=\"js/main.js\"></script>");
-  WriteFileText(ext + L"\\.debug", L"<ExtensionList/>");
+                "<?xml version=\"1.0\"?><ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\" Version=\"9.0\"/>");
+  WriteFileText(ext + L"\\index.html", "<!doctype html><script src=\"js/main.js\"></script>");
+  WriteFileText(ext + L"\\.debug", "<ExtensionList/>");
   MakeFolder(ext + L"\\js");
-  WriteFileText(ext + L"\\js\\main.js", L"init();");
+  WriteFileText(ext + L"\\js\\main.js", "init();");
   MakeFolder(ext + L"\\locale\\\u4e2d\u6587");
-  WriteFileText(ext + L"\\locale\\\u4e2d\u6587\\\u6d88\u606f.json", L"{}");
-  WriteFileText(ext + L"\\locale\\extens\u00e3o.json", L"{}");
-  WriteFileText(ext + L"\\LICENSE.txt", L"licence");
+  WriteFileText(ext + L"\\locale\\\u4e2d\u6587\\\u6d88\u606f.json", "{}");
+  WriteFileText(ext + L"\\locale\\extens\u00e3o.json", "{}");
+  WriteFileText(ext + L"\\LICENSE.txt", "licence");
   SetFileAttributesW((ext + L"\\LICENSE.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   for (int package = 0; package < 30; ++package) {
     const std::wstring dir = ext + L"\\node_modules\\pkg-" + std::to_wstring(package);
     MakeFolder(dir + L"\\lib\\internal");
-    WriteFileText(dir + L"\\package.json", L"{\"name\":\"pkg\"}");
+    WriteFileText(dir + L"\\package.json", "{\"name\":\"pkg\"}");
     for (int file = 0; file < 4; ++file) {
-      WriteFileText(dir + L"\\lib\\part" + std::to_wstring(file) + L".js", L"module.exports = 1;");
-      WriteFileText(dir + L"\\lib\\internal\\util" + std::to_wstring(file) + L".js", L"module.exports = 2;");
+      WriteFileText(dir + L"\\lib\\part" + std::to_wstring(file) + L".js", "module.exports = 1;");
+      WriteFileText(dir + L"\\lib\\internal\\util" + std::to_wstring(file) + L".js", "module.exports = 2;");
     }
   }
 }
@@ -78,7 +102,8 @@ void PrintState(const std::wstring& when, const std::wstring& ext) {
   Print(L"  extension folder: " + (PathExists(ext) ? L"present, " + std::to_wstring(CountFiles(ext)) + L" files" : L"absent"));
   for (int version : kSampleVersions) {
     Print(L"  HKCU\\" + CsxsKey(version) + L" PlayerDebugMode: " +
-          (RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode") ? L"present" : L"absent"));
+          (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), L"PlayerDebugMode", RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS ? L"present" : L"absent"));
   }
 }
 
@@ -93,7 +118,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring temp = TrimTrailingSeparators(tempPath);
 
   InstallExtension(ext);
-  for (int version : kSampleVersions) SetRegistryString(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode", L"1");
+  for (int version : kSampleVersions) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), L"PlayerDebugMode", REG_SZ, L"1", 2 * sizeof(wchar_t));
+  }
   const std::wstring program = PlaceProgram(launch);
   const size_t logLinesBefore = ReadLogLines(temp).size();
 

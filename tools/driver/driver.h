@@ -1,7 +1,9 @@
 #pragma once
-// Starts the built program as a user or an installer would and answers its
-// message boxes. The program's boxes are told apart from every other window
-// by process: every process of a run lives in a job object of the run's own.
+// Drives the built program as a user or an installer would, for the sample
+// run and the tests: starts it, answers its message boxes and records what
+// they said and how each process ended. The program's boxes are told apart
+// from every other window by process: every process of a run lives in a job
+// object of the run's own.
 #include <windows.h>
 
 #include <functional>

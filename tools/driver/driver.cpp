@@ -1,10 +1,11 @@
 #include "driver.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
-
-#include "support.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ std::wstring TracedText(const std::string& argument) {
 std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function) {
   wchar_t traceName[MAX_PATH] = {};
   GetEnvironmentVariableW(L"RELAY_LOG", traceName, MAX_PATH);
-  const std::vector<unsigned char> bytes = ReadFileBytes(traceName);
-  const std::string trace(bytes.begin(), bytes.end()), call = "Call " + function + "(";
+  std::ifstream file(std::filesystem::path(traceName), std::ios::binary);
+  const std::string trace(std::istreambuf_iterator<char>(file), {}), call = "Call " + function + "(";
   char prefix[16];
   wsprintfA(prefix, "%04lx:", processId);
   std::vector<std::vector<std::string>> calls;
@@ -174,7 +175,8 @@ std::wstring BinFile(const std::wstring& name) {
 std::wstring BuiltProgram() { return BinFile(L"pexloplay-ai-uninstaller.exe"); }
 
 std::wstring PlaceProgram(const std::wstring& folder) {
-  MakeFolder(folder);
+  std::error_code ignored;  // the copy below fails visibly instead
+  std::filesystem::create_directories(folder, ignored);
   const std::wstring target = folder + L"\\pexloplay-ai-uninstaller.exe";
   CopyFileW(BuiltProgram().c_str(), target.c_str(), FALSE);
   return target;
