@@ -89,13 +89,20 @@ RunResult RunProgram(const RunOptions& options) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION first = {};
   const DWORD flags = CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
-  if (!CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
-                      environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str()),
-                      options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(), &startup, &first)) {
-    result.startError = GetLastError();  // the program never ran; the caller decides
-    CloseHandle(job);
-    return result;
+  // Wine now and then fails to start a process at all (about one start in
+  // 6,000, with ERROR_INTERNAL_ERROR): such a start is tried again.
+  for (int attempt = 1; !CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
+                                        environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str()),
+                                        options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
+                                        &startup, &first);
+       ++attempt) {
+    result.startError = GetLastError();
+    if (result.startError != ERROR_INTERNAL_ERROR || attempt == 3) {  // the program never ran; the caller decides
+      CloseHandle(job);
+      return result;
+    }
   }
+  result.startError = 0;
   AssignProcessToJobObject(job, first.hProcess);
   std::map<DWORD, HANDLE> handles{{first.dwProcessId, first.hProcess}};
   result.processes.push_back({first.dwProcessId, L"", STILL_ACTIVE});
