@@ -78,13 +78,13 @@ void RunLines(unsigned count) {
 TEST_F(Faults, GeneratedCommandLinesTouchNothingButTheExtension) { RunLines(40); }
 TEST_F(Faults, SlowGeneratedCommandLines) { RunLines(200); }
 
-// Without a temporary folder that holds the copy within the classic limit
-// (too long for GetTempPathW, no room below it, or a file where the work
-// folders go), the first process removes the extension itself and leaves its
-// own file to the next restart; the log goes to its current folder or stays
-// alone in the temporary folder.
+// Without a temporary folder that holds the copy within the classic limit (too
+// long for GetTempPathW, room for the work folder but not the copy, or a file
+// where the work folders go), the first process removes the extension itself
+// and leaves its own file to the next restart; the log goes to its current
+// folder or stays alone in the temporary folder.
 TEST_F(Faults, TemporaryFolderWithoutRoomForTheCopy) {
-  for (size_t length : {300u, 230u, 0u}) {
+  for (size_t length : {300u, 215u, 0u}) {
     const Scene scene(L"temp_long");
     RunOptions options = scene.Options(L"extdir=\"" + scene.ext + L"\" wait=1");
     options.tempFolder = length ? FolderOfLength(scene.root, length) : scene.temp;
