@@ -7,7 +7,7 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-stamp="$WINEPREFIX/.prepared-2"  # a newer stamp makes older prefixes anew
+stamp="$WINEPREFIX/.prepared-4"  # a newer stamp makes older prefixes anew
 
 exec 9>"$build/wine.lock"
 flock 9
@@ -17,6 +17,8 @@ rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+# A process that crashes ends at once, instead of waiting behind a crash dialog that nobody sees.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 # Lets the end-to-end tests read from a relay trace the flags of each box, the
 # copy's creation flags and whether a process gave its console back.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
