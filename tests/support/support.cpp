@@ -77,18 +77,6 @@ std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
 }
 
-Lines ReadLogLines(const std::wstring& tempFolder) {
-  const std::vector<unsigned char> bytes = ReadFileBytes(tempFolder + L"\\PexloPlayAiUninstall.log");
-  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);  // UTF-16LE as it is
-  Lines lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));  // an unterminated tail shows up
-  return lines;
-}
-
 ScopedTempFolder::ScopedTempFolder(const std::wstring& folder) : saved(32768, L'\0') {
   saved.resize(GetEnvironmentVariableW(L"TEMP", &saved[0], 32768));
   SetEnvironmentVariableW(L"TMP", folder.c_str());

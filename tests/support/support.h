@@ -24,7 +24,6 @@ bool PathExists(const std::wstring& path);
 void MakeFolder(const std::wstring& path);  // with missing parents
 void WriteFileText(const std::wstring& path, const std::wstring& text);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
-Lines ReadLogLines(const std::wstring& tempFolder);  // PexloPlayAiUninstall.log there, split at CR LF
 
 // Points TMP and TEMP of this process at a folder while it lives.
 struct ScopedTempFolder {

@@ -179,6 +179,19 @@ std::wstring BinFile(const std::wstring& name) {
   return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
+std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
+  std::ifstream file(std::filesystem::path(tempFolder + L"\\PexloPlayAiUninstall.log"), std::ios::binary);
+  const std::string bytes(std::istreambuf_iterator<char>(file), {});
+  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);  // UTF-16LE as it is
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
 std::wstring BuiltProgram() { return BinFile(L"pexloplay-ai-uninstaller.exe"); }
 
 std::wstring PlaceProgram(const std::wstring& folder) {

@@ -54,6 +54,10 @@ RunResult RunProgram(const RunOptions& options);
 std::wstring BinFile(const std::wstring& name);
 std::wstring BuiltProgram();
 
+// The lines of <tempFolder>\PexloPlayAiUninstall.log, split at CR LF; an
+// unterminated last line shows up too.
+std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder);
+
 // Copies the built program into <folder>\pexloplay-ai-uninstaller.exe and
 // returns that path: the launch executable of a run.
 std::wstring PlaceProgram(const std::wstring& folder);

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,18 +35,6 @@ void MakeFolder(const std::wstring& path) { fs::create_directories(path); }
 void WriteFileText(const std::wstring& path, const std::string& text) { std::ofstream(fs::path(path)) << text; }
 
 std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
-
-// The lines of the UTF-16LE log, split at CR LF.
-std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
-  std::ifstream file(fs::path(tempFolder + L"\\PexloPlayAiUninstall.log"), std::ios::binary);
-  const std::string bytes(std::istreambuf_iterator<char>(file), {});
-  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-  std::vector<std::wstring> lines;
-  for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
   wchar_t* path = nullptr;
