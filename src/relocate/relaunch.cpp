@@ -44,9 +44,10 @@ bool StartCopy(const std::wstring& commandLine, const std::wstring& workFolder, 
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     attributeStorage.resize(size);
     startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeStorage.data());
-    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size) ||
-        !UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return false;
+    if (!UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
                                    sizeof(inherited), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(startup.lpAttributeList);
       return false;
     }
     startup.StartupInfo.cb = sizeof(startup);
