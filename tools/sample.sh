@@ -6,5 +6,5 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 "$top/tools/build.sh" >/dev/null
 "$top/tools/wine/start.sh" "$top/build"
-trap 'WINEPREFIX="$top/build/wine" wineserver -k || true' EXIT
+trap '"$top/tools/wine/stop.sh" "$top/build"' EXIT
 RELAY_TRACE=sample "$top/tools/wine/run.sh" "$top/build" sample_run.exe "${1:-zh}"

@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
 # Runs one Windows program of the build's bin folder (a test program, the
-# sample run) in the build's own prefix:
+# sample run) in the build's own prefix, as the user of user.sh:
 #   tools/wine/run.sh <build folder> <name.exe> [arguments...]
 # With RELAY_TRACE=<name> set, the calls that the prefix's RelayInclude names
 # (boxes, process starts, console release) of every process of the run are
 # traced to sandbox/relay/<name>.log, which the program reads as T:\relay\<name>.log.
+# The locale (LC_ALL) and FUZZ_* settings pass through.
 set -euo pipefail
-build=$(cd "$1" && pwd)
+here=$(dirname "$0")
+"$here/prepare-prefix.sh" "$1"
+. "$here/user.sh"
+wine_side "$1"
 exe=$2
 shift 2
-here=$(dirname "$0")
-"$here/prepare-prefix.sh" "$build"
-export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -n "${RELAY_TRACE:-}" ]; then
-  mkdir -p "$build/sandbox/relay"
-  export WINEDEBUG=-all,+pid,+relay RELAY_LOG="T:\\relay\\$RELAY_TRACE.log"
-  exec wine "B:\\$exe" "$@" 2>"$build/sandbox/relay/$RELAY_TRACE.log"
+pass=()
+for name in LC_ALL FUZZ_SEED FUZZ_RUNS; do
+  if [ -n "${!name:-}" ]; then pass+=("$name=${!name}"); fi
+done
+if [ -z "${RELAY_TRACE:-}" ]; then
+  as_wine_user "${pass[@]}" wine "B:\\$exe" "$@"
+  exit
 fi
-exec wine "B:\\$exe" "$@"
+as_wine_user mkdir -p "$WINE_ROOT/sandbox/relay"
+WINEDEBUG=-all,+pid,+relay
+as_wine_user RELAY_LOG="T:\\relay\\$RELAY_TRACE.log" "${pass[@]}" wine "B:\\$exe" "$@" \
+  2>"$WINE_ROOT/sandbox/relay/$RELAY_TRACE.log"

@@ -3,13 +3,15 @@
 # the Wine server and Wine's own services detached from the test output (a
 # service that inherited a test's output pipe would keep ctest waiting).
 set -euo pipefail
-build=$(cd "$1" && pwd)
-"$(dirname "$0")/prepare-prefix.sh" "$build"
-rm -rf "$build/sandbox" && mkdir -p "$build/sandbox"
-export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+here=$(dirname "$0")
+"$here/prepare-prefix.sh" "$1"
+. "$here/user.sh"
+wine_side "$1"
+# Tests close folders to their user; open them again so that they can go.
+as_wine_user sh -c 'chmod -R u+rwX "$1" 2>/dev/null; rm -rf "$1" && mkdir -p "$1"' - "$WINE_ROOT/sandbox"
 # A server left from an earlier run may still be shutting down; wait for it,
 # or a test would start a new one that holds on to ctest's output.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
+as_wine_user wineserver -k >/dev/null 2>&1 || true
+as_wine_user wineserver -w
+as_wine_user wineserver -p </dev/null >/dev/null 2>&1
+as_wine_user wine cmd /c exit </dev/null >/dev/null 2>&1

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# What the tests cannot make from inside Wine, made on the Linux side as the
+# user that runs Wine (see tools/wine/user.sh):
+#   fixtures.sh make <build>    links and closed folders on the sandbox drive
+#   fixtures.sh check <build>   after the tests: nothing in the closed folders is gone
+# Links: T:\links\inner holds a link to a folder, T:\links\outer is one; each
+# points at a *_target folder with canary files. (No file link: Wine lists one
+# as a plain file, and its DeleteFileW deletes the target.)
+# Closed folders: T:\closed\parent may not be opened at all (mode 000), so
+# nothing can be learnt of the extension folder in it; T:\closed\unlisted\
+# com.pexlo.play.ai may be entered but not listed (mode 300).
+set -euo pipefail
+. "$(dirname "$0")/../../tools/wine/user.sh"
+wine_side "$2"
+root=$WINE_ROOT/sandbox
+extension=(CSXS/manifest.xml index.html js/main.js)
+if [ "$1" = check ]; then
+  missing=0
+  for folder in parent/com.pexlo.play.ai unlisted/com.pexlo.play.ai; do
+    for file in "${extension[@]}"; do
+      [ -f "$root/closed/$folder/$file" ] || { echo "gone: closed/$folder/$file"; missing=1; }
+    done
+  done
+  exit $missing
+fi
+as_wine_user bash -c '
+  set -eu
+  root=$1
+  shift
+  chmod -R u+rwX "$root/links" "$root/closed" 2>/dev/null || true
+  rm -rf "$root/links" "$root/closed"
+  for target in inner_target outer_target; do
+    mkdir -p "$root/links/$target/deep"
+    printf canary >"$root/links/$target/canary.txt"
+    printf canary >"$root/links/$target/deep/canary.txt"
+  done
+  mkdir -p "$root/links/inner/sub"
+  ln -s ../inner_target "$root/links/inner/folder_link"
+  ln -s outer_target "$root/links/outer"
+  for folder in parent unlisted; do
+    for file in "$@"; do
+      mkdir -p "$(dirname "$root/closed/$folder/com.pexlo.play.ai/$file")"
+      printf "<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>" >"$root/closed/$folder/com.pexlo.play.ai/$file"
+    done
+  done
+  chmod 000 "$root/closed/parent"
+  chmod 300 "$root/closed/unlisted/com.pexlo.play.ai"' - "$root" "${extension[@]}"
