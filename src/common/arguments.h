@@ -1,6 +1,12 @@
 #pragma once
 #include <string>
 
+// A value of two characters or more that begins and ends with a double quote:
+// GetArgValue takes one such pair off.
+inline bool HasEnclosingQuotes(const std::wstring& value) {
+  return value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
+}
+
 // The command line, read once. Each value is what GetArgValue looks up for
 // its key: empty when the key is absent.
 struct Arguments {

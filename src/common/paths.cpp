@@ -67,6 +67,23 @@ std::wstring TrimTrailingSeparators(const std::wstring& path) {
   return trimmed;
 }
 
+PathLook LookAt(const std::wstring& path) {
+  PathLook look;
+  look.attributes = GetFileAttributesW(path.c_str());
+  if (!look.Seen()) {
+    const DWORD error = GetLastError();
+    look.absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  return look;
+}
+
+std::wstring GetTempFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetTempPathW(MAX_PATH, buffer);
+  if (length == 0 || length >= MAX_PATH) return L"";
+  return buffer;
+}
+
 std::wstring GetOwnPath() {
   wchar_t buffer[MAX_PATH] = {};
   DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);

@@ -7,11 +7,8 @@ std::wstring GetArgValue(int argumentCount, wchar_t** argumentVector, const std:
   for (int index = 1; index < argumentCount; ++index) {
     const std::wstring argument = argumentVector[index];
     if (argument.compare(0, prefix.size(), prefix) != 0) continue;
-    std::wstring value = argument.substr(prefix.size());
-    if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') {
-      value = value.substr(1, value.size() - 2);
-    }
-    return value;
+    const std::wstring value = argument.substr(prefix.size());
+    return HasEnclosingQuotes(value) ? value.substr(1, value.size() - 2) : value;
   }
   return L"";
 }

@@ -26,8 +26,10 @@ int RunUninstaller(int argumentCount, wchar_t** argumentVector) {
 
   if (!arguments.any) return RefuseCommandLine(run, MessageId::Usage);
   if (!IsUsableExtdir(arguments.extdir)) return RefuseCommandLine(run, MessageId::MissingExtDir);
-  if (!IsRemovableExtensionFolder(run.extensionFolder)) return RefuseForeignFolder(run);
-
-  WriteLog(L"extdir: " + run.extensionFolder);
+  // Decided here, before a copy is started or a box is shown; the copy looks
+  // again once the user has answered.
+  const FolderVerdict verdict = JudgeExtensionFolder(run.extensionFolder);
+  if (verdict != FolderVerdict::Foreign) WriteLog(L"extdir: " + run.extensionFolder);
+  if (const auto ended = EndOnVerdict(run, verdict)) return *ended;
   return RunUninstallSequence(run);
 }

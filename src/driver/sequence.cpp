@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <optional>
+
 #include "common/exit_codes.h"
 #include "common/handles.h"
 #include "common/paths.h"
@@ -12,21 +14,6 @@
 #include "removal/debug_mode.h"
 #include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
-
-namespace {
-
-bool IsFolderEmpty(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry = {};
-  FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-  if (!search) return true;  // the removal below is tried all the same
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name != L"." && name != L"..") return false;
-  } while (FindNextFileW(search.get(), &entry));
-  return true;
-}
-
-}  // namespace
 
 void ShowMessage(const RunState& run, MessageId id, UINT icon) {
   if (run.arguments.silent) return;
@@ -39,9 +26,23 @@ int RefuseCommandLine(const RunState& run, MessageId id) {
   return kExitBadCommandLine;
 }
 
-int RefuseForeignFolder(const RunState& run) {
-  WriteLog(L"[Refused] Not the folder of com.pexlo.play.ai: " + run.extensionFolder);
-  return RefuseCommandLine(run, MessageId::MissingExtDir);
+int ReportRemoveFailed(const RunState& run) {
+  WriteLog(L"Failed to delete extension directory.");
+  ReportOutcome(run.arguments, kExitNotRemoved);
+  ShowMessage(run, MessageId::RemoveFailed, MB_ICONERROR);
+  return kExitNotRemoved;
+}
+
+std::optional<int> EndOnVerdict(const RunState& run, FolderVerdict verdict) {
+  if (verdict == FolderVerdict::Foreign) {
+    WriteLog(L"[Refused] Not the folder of com.pexlo.play.ai: " + run.extensionFolder);
+    return RefuseCommandLine(run, MessageId::MissingExtDir);
+  }
+  if (verdict == FolderVerdict::CannotLook) {
+    WriteLog(L"[Delete] Cannot look into the folder, nothing deleted: " + run.extensionFolder);
+    return ReportRemoveFailed(run);
+  }
+  return std::nullopt;
 }
 
 void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& ownPath) {
@@ -53,7 +54,7 @@ void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& o
 
   const std::wstring folder = TrimTrailingSeparators(folderWithSeparator);
   if (folder.empty()) return;
-  if (IsFolderEmpty(folder) && RemoveDirectoryW(folder.c_str())) {
+  if (RemoveDirectoryW(folder.c_str())) {  // refused while anything is left in it
     WriteLog(L"[Stage2] Removed empty directory: " + folder);
   }
 }
@@ -68,15 +69,10 @@ int RunUninstallSequence(const RunState& run) {
   WaitForHostExit();
   // The folder may have changed while the user was asked and Illustrator was
   // waited for: it is looked at again right before anything is removed.
-  if (!IsRemovableExtensionFolder(run.extensionFolder)) return RefuseForeignFolder(run);
+  if (const auto ended = EndOnVerdict(run, JudgeExtensionFolder(run.extensionFolder))) return *ended;
   ClearCepDebugMode();
 
-  if (!RemoveExtensionDir(run.extensionFolder)) {
-    WriteLog(L"Failed to delete extension directory.");
-    ReportOutcome(run.arguments, kExitNotRemoved);
-    ShowMessage(run, MessageId::RemoveFailed, MB_ICONERROR);
-    return kExitNotRemoved;
-  }
+  if (!RemoveExtensionDir(run.extensionFolder)) return ReportRemoveFailed(run);
   WriteLog(L"Extension directory deleted (or scheduled).");
   ReportOutcome(run.arguments, kExitRemoved);
 

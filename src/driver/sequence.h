@@ -1,10 +1,12 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "common/arguments.h"
 #include "i18n/messages.h"
+#include "removal/extension_folder.h"
 
 // What the entry hands over once the command line has been read.
 struct RunState {
@@ -24,9 +26,14 @@ void ShowMessage(const RunState& run, MessageId id, UINT icon);
 // code 2, also for a first process that waits for this copy.
 int RefuseCommandLine(const RunState& run, MessageId id);
 
-// Ends a run on something that exists and is not this extension's folder:
-// logged, then refused like a missing extdir.
-int RefuseForeignFolder(const RunState& run);
+// Ends a run on an extdir that may not be removed: something that is not this
+// extension's folder is logged and refused like a missing extdir; a folder
+// that cannot be looked at is logged and fails as a removal would. Nothing
+// for a folder that is absent or this extension's.
+std::optional<int> EndOnVerdict(const RunState& run, FolderVerdict verdict);
+
+// The failed removal: logged, the RemoveFailed box, exit code 1.
+int ReportRemoveFailed(const RunState& run);
 
 // In the relaunched copy: deletes the launch executable (the file in
 // launchFolder named like ownPath) and removes the folder when nothing else is

@@ -3,14 +3,12 @@
 #include <windows.h>
 
 #include "common/handles.h"
+#include "common/paths.h"
 
 void WriteLog(const std::wstring& line) {
-  wchar_t tempFolder[MAX_PATH] = {};
-  const DWORD length = GetTempPathW(MAX_PATH, tempFolder);
   // Without a usable temporary folder the bare file name resolves against the
   // current folder.
-  if (length == 0 || length >= MAX_PATH) tempFolder[0] = L'\0';
-  const std::wstring logPath = std::wstring(tempFolder) + L"PexloPlayAiUninstall.log";
+  const std::wstring logPath = GetTempFolder() + L"PexloPlayAiUninstall.log";
 
   // Append access only, and other writers admitted: both processes of a run,
   // and runs side by side, write at the same time. Each record goes out in

@@ -11,22 +11,11 @@
 
 namespace {
 
-bool Exists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
-
 std::wstring LaunchFolderOf(const std::wstring& ownPath) {
   wchar_t buffer[MAX_PATH] = {};
   ownPath.copy(buffer, MAX_PATH - 1);
   PathRemoveFileSpecW(buffer);
   return EnsureTrailingSeparator(buffer);
-}
-
-// The temporary folder, or empty when it cannot be read whole: a cut-off
-// path would put the work folder relative to the current folder.
-std::wstring TempFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  const DWORD length = GetTempPathW(MAX_PATH, buffer);
-  if (length == 0 || length >= MAX_PATH) return L"";
-  return buffer;
 }
 
 // The copy gets no console window of its own: a console program started
@@ -69,8 +58,7 @@ bool StartCopy(const std::wstring& commandLine, const std::wstring& workFolder, 
 // this process's did: a value that still has such a pair gets one more, so
 // that the copy ends up with the very same value ("zh" stays "zh").
 std::wstring ValueForCopy(const std::wstring& value) {
-  const bool enclosed = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
-  return QuoteArgument(enclosed ? L"\"" + value + L"\"" : value);
+  return QuoteArgument(HasEnclosingQuotes(value) ? L"\"" + value + L"\"" : value);
 }
 
 }  // namespace
@@ -116,16 +104,15 @@ bool CreateDirectoryTree(const std::wstring& path) {
   const std::wstring folder = TrimTrailingSeparators(path);
   // Cut to the classic limit, the path would name another folder.
   if (folder.empty() || folder.size() >= MAX_PATH) return false;
-  if (Exists(folder)) return true;
+  if (!IsAbsent(folder)) return true;  // or may be: the copy into it will tell
 
   for (size_t index = 0; index < folder.size(); ++index) {
     if (folder[index] != L'\\' && folder[index] != L'/') continue;
     const std::wstring parent = folder.substr(0, index);
-    if (!parent.empty() && !Exists(parent)) {
+    if (!parent.empty() && IsAbsent(parent)) {
       CreateDirectoryW(parent.c_str(), nullptr);  // the last step below decides
     }
   }
-  if (Exists(folder)) return true;
   return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
 }
 
@@ -134,7 +121,7 @@ bool RelaunchFromTemp(const Arguments& arguments, const std::wstring& extensionF
 
   const std::wstring ownPath = GetOwnPath();
   const std::wstring launchFolder = ownPath.empty() ? L"" : LaunchFolderOf(ownPath);
-  const std::wstring tempFolder = TempFolder();
+  const std::wstring tempFolder = GetTempFolder();  // cut off, it would be relative to the current folder
   if (tempFolder.empty()) return false;
 
   const unsigned long processId = GetCurrentProcessId();

@@ -4,34 +4,39 @@
 #include <shlwapi.h>
 
 #include "common/handles.h"
+#include "common/paths.h"
+#include "removal/manifest.h"
 
 namespace {
 
-const wchar_t kBundleId[] = L"com.pexlo.play.ai";
 constexpr DWORD kManifestReadLimit = 1 << 20;  // a CEP manifest is a few kilobytes
 
-// The manifest's text contains the bundle id, in UTF-8 (or ASCII) or UTF-16.
-bool ManifestNamesExtension(const std::wstring& folder) {
+bool HoldsThisBundlesManifest(const std::wstring& folder) {
   FileHandle manifest(CreateFileW((folder + L"\\CSXS\\manifest.xml").c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!manifest) return false;
-  std::string text(kManifestReadLimit, '\0');
+  std::string bytes(kManifestReadLimit, '\0');
   DWORD read = 0;
-  if (!ReadFile(manifest.get(), text.data(), kManifestReadLimit, &read, nullptr)) return false;
-  text.resize(read);
-  const std::wstring wideId = kBundleId;
-  const std::string narrowId(wideId.begin(), wideId.end());
-  const std::string utf16Id(reinterpret_cast<const char*>(wideId.data()), wideId.size() * sizeof(wchar_t));
-  return text.find(narrowId) != std::string::npos || text.find(utf16Id) != std::string::npos;
+  if (!ReadFile(manifest.get(), bytes.data(), kManifestReadLimit, &read, nullptr)) return false;
+  bytes.resize(read);
+  return IsThisBundlesManifest(bytes);
+}
+
+bool CanBeListed(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry = {};
+  return static_cast<bool>(FindHandle(FindFirstFileW((folder + L"\\*").c_str(), &entry)));
 }
 
 }  // namespace
 
-bool IsRemovableExtensionFolder(const std::wstring& folder) {
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
-  return CompareStringOrdinal(PathFindFileNameW(folder.c_str()), -1, kBundleId, -1, TRUE) == CSTR_EQUAL ||
-         ManifestNamesExtension(folder);
+FolderVerdict JudgeExtensionFolder(const std::wstring& folder) {
+  const PathLook look = LookAt(folder);
+  if (look.absent) return FolderVerdict::Absent;
+  if (!look.Seen()) return FolderVerdict::CannotLook;
+  if ((look.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderVerdict::Foreign;
+  const bool named = CompareStringOrdinal(PathFindFileNameW(folder.c_str()), -1, L"com.pexlo.play.ai", -1, TRUE) ==
+                     CSTR_EQUAL;
+  if (!named && !HoldsThisBundlesManifest(folder)) return FolderVerdict::Foreign;
+  return CanBeListed(folder) ? FolderVerdict::ThisExtension : FolderVerdict::CannotLook;
 }

@@ -1,8 +1,15 @@
 #pragma once
 #include <string>
 
-// True when nothing exists at the path (there is nothing to delete), or when
-// it is this extension's folder: a folder named com.pexlo.play.ai (in any
-// case), or one whose CSXS\manifest.xml names com.pexlo.play.ai. Any other
-// folder, and any file, must never be handed to the removal.
-bool IsRemovableExtensionFolder(const std::wstring& folder);
+// What the removal may do with the folder an extdir names.
+enum class FolderVerdict {
+  Absent,         // nothing there: nothing to delete
+  ThisExtension,  // this extension's folder, which can be looked into
+  Foreign,        // a file, or a folder that is not this extension's: never touched
+  CannotLook,     // may be there, but it cannot be looked at (or into): never touched
+};
+
+// This extension's folder is named com.pexlo.play.ai (in any case) or holds a
+// CSXS\manifest.xml of this bundle; a manifest that cannot be read proves
+// nothing.
+FolderVerdict JudgeExtensionFolder(const std::wstring& folder);

@@ -2,18 +2,18 @@
 
 #include <windows.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 
 #include "common/handles.h"
+#include "common/paths.h"
 #include "log/log.h"
 
 namespace {
 
 // Silent, no confirmation, no error dialog; no FOF_ALLOWUNDO, so nothing
-// goes to the Recycle Bin.
-constexpr FILEOP_FLAGS kSilentDeleteFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-
-bool Exists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
+// goes to the Recycle Bin; and nothing "connected" beside the folder (a
+// folder named page_files would otherwise take page.htm with it).
+constexpr FILEOP_FLAGS kSilentDeleteFlags =
+    FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NO_CONNECTED_ELEMENTS;
 
 bool IsLink(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -28,7 +28,9 @@ bool ShellDelete(const std::wstring& folder) {
   operation.wFunc = FO_DELETE;
   operation.pFrom = sourceList.c_str();
   operation.fFlags = kSilentDeleteFlags;
-  return SHFileOperationW(&operation) == 0;
+  // The shell may return 0 for an operation that the system aborted: only a
+  // folder that is gone counts.
+  return SHFileOperationW(&operation) == 0 && IsAbsent(folder);
 }
 
 // A link is removed as a link and never listed, so nothing behind it is
@@ -57,10 +59,18 @@ void DeleteOrScheduleFile(const std::wstring& path) {
 }
 
 bool RemoveFolderByHand(const std::wstring& folder) {
-  if (!Exists(folder)) return true;
-  if (IsLink(GetFileAttributesW(folder.c_str()))) {
+  const PathLook look = LookAt(folder);
+  if (look.absent) return true;
+  if (!look.Seen()) return false;  // what cannot be looked at is left alone
+  if (IsLink(look.attributes)) {
     RemoveDirectoryW(folder.c_str());
-    return !Exists(folder);
+    return IsAbsent(folder);
+  }
+  // Windows refuses to remove a read-only folder (Explorer marks customised
+  // folders so), and under Wine it stands for a folder closed to writing.
+  if (look.attributes & FILE_ATTRIBUTE_READONLY) {
+    const DWORD kept = look.attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    SetFileAttributesW(folder.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);  // the final look judges
   }
   {
     WIN32_FIND_DATAW entry = {};
@@ -74,12 +84,14 @@ bool RemoveFolderByHand(const std::wstring& folder) {
     }
   }
   RemoveDirectoryW(folder.c_str());  // never retried or scheduled
-  return !Exists(folder);
+  return IsAbsent(folder);
 }
 
 bool RemoveExtensionDir(const std::wstring& folder) {
   if (folder.empty()) return false;
-  if (!Exists(folder)) return true;
+  const PathLook look = LookAt(folder);
+  if (look.absent) return true;
+  if (!look.Seen()) return false;  // it may be there, and nothing in it can be shown to be ours
   if (ShellDelete(folder)) {
     WriteLog(L"[Delete] SHFileOperation removed: " + folder);
     return true;

@@ -54,13 +54,22 @@ TEST_F(Refusal, CommandLinesWithoutAUsableExtdir) {
   }
 }
 
-// The extensions folder itself, another extension, the sandbox root and a
-// file: all exist, none is this extension's folder.
+// The extensions folder itself, other extensions (a longer bundle id, one
+// that names this one only as its extension's id or as a dependency), the
+// sandbox root and a file: all exist, none is this extension's folder.
 TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   const Scene scene(L"foreign");
   const std::wstring extensions = scene.root + L"\\Adobe\\CEP\\extensions", renamed = extensions + L"\\Pexlo Play";
-  for (const std::wstring& foreign : {extensions, extensions + L"\\com.pexlo.play.ai.other", scene.root,
-                                      scene.root + L"\\canary.txt"}) {
+  const std::pair<std::wstring, std::string> others[] = {
+      {L"com.pexlo.play.ai.pro", CepManifest("com.pexlo.play.ai.pro", "com.pexlo.play.ai.pro.panel", "com.x")},
+      {L"com.other.panel", CepManifest("com.other", "com.pexlo.play.ai", "com.x")},
+      {L"com.other.tools", CepManifest("com.other.tools", "com.other.tools.panel", "com.pexlo.play.ai")}};
+  for (const auto& [name, manifest] : others) {
+    MakeExtension(extensions + L"\\" + name);
+    WriteFileBytes(extensions + L"\\" + name + L"\\CSXS\\manifest.xml", manifest);
+  }
+  for (const std::wstring& foreign : {extensions, extensions + L"\\com.pexlo.play.ai.pro", extensions + L"\\com.other.panel",
+                                      extensions + L"\\com.other.tools", scene.root, scene.root + L"\\canary.txt"}) {
     ExpectRefused(scene, L"extdir=\"" + foreign + L"\\\\\"", Language::English, MessageId::MissingExtDir, foreign);
   }
   // What does not exist, under any name, counts as removed.
@@ -82,10 +91,37 @@ TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   EXPECT_TRUE(PathExists(renamed + L"\\index.html"));
   EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode"));
   EXPECT_EQ(scene.Log().back(), L"[Refused] Not the folder of com.pexlo.play.ai: " + renamed);
-  WriteFileText(renamed + L"\\CSXS\\manifest.xml", L"<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>");
-  EXPECT_EQ(RunProgram(scene.Options(L"extdir=\"" + renamed + L"\" silent=1 wait=1")).ExitCode(0), 0u);
-  EXPECT_FALSE(PathExists(renamed));
+  // Named otherwise, with a real manifest in UTF-8 with a byte-order mark or in UTF-16: removed.
+  const std::string manifest = CepManifest("com.pexlo.play.ai", "com.pexlo.play.ai.panel", "com.x");
+  for (const std::string& bytes : {"\xEF\xBB\xBF" + manifest, Utf16(manifest, false)}) {
+    MakeExtension(renamed);
+    WriteFileBytes(renamed + L"\\CSXS\\manifest.xml", bytes);
+    PlaceProgram(scene.launch);  // each run deletes it
+    EXPECT_EQ(RunProgram(scene.Options(L"extdir=\"" + renamed + L"\" silent=1 wait=1")).ExitCode(0), 0u);
+    EXPECT_FALSE(PathExists(renamed));
+  }
   EXPECT_TRUE(scene.CanariesIntact());
+}
+
+// A folder behind a parent that may not be opened, and one that may not be
+// listed (from the sandbox_fixtures step): nothing in either can be shown to
+// be this extension's, so nothing is deleted (the closed_folders_kept step
+// checks) and nothing is reported removed. The first process decides.
+TEST_F(Refusal, FolderThatCannotBeLookedIntoFailsAndStays) {
+  const Scene scene(L"closed");
+  for (const std::wstring folder : {L"T:\\closed\\parent\\com.pexlo.play.ai", L"T:\\closed\\unlisted\\com.pexlo.play.ai"}) {
+    const bool silent = folder.find(L"parent") != std::wstring::npos;
+    SCOPED_TRACE(testing::PrintToString(folder));
+    const size_t logged = scene.Log().size();
+    const RunResult run = RunProgram(scene.Options(L"extdir=" + folder + (silent ? L" silent=1 wait=1" : L"")));
+    EXPECT_EQ(run.processes.size(), 1u);
+    EXPECT_EQ(run.ExitCode(0), 1u);
+    EXPECT_EQ(Texts(run), silent ? Lines{} : Lines{English(MessageId::RemoveFailed)});
+    const Lines log = scene.Log();
+    EXPECT_EQ(Lines(log.begin() + std::min(logged, log.size()), log.end()),
+              (Lines{kBanner, L"extdir: " + folder, L"[Delete] Cannot look into the folder, nothing deleted: " + folder,
+                     L"Failed to delete extension directory."}));
+  }
 }
 
 TEST_F(Refusal, ChineseUiTexts) { ExpectUiLanguage(Language::Chinese, Language::Portuguese, L"pt-BR"); }

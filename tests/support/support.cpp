@@ -68,7 +68,11 @@ void MakeFolder(const std::wstring& path) {
 }
 
 void WriteFileText(const std::wstring& path, const std::wstring& text) {
-  std::ofstream(fs::path(path), std::ios::binary).write(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  WriteFileBytes(path, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream(fs::path(path), std::ios::binary).write(bytes.data(), bytes.size());
   ASSERT_TRUE(PathExists(path)) << "cannot write file";
 }
 
@@ -159,11 +163,28 @@ bool Scene::CanariesIntact() const {
   return true;
 }
 
+std::string CepManifest(const std::string& bundle, const std::string& extension, const std::string& dependency) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- Pexlo Play -->\r\n"
+         "<ExtensionManifest Version=\"7.0\" ExtensionBundleId=\"" + bundle + "\" ExtensionBundleVersion=\"1.2.0\"\r\n"
+         "    ExtensionBundleName=\"Pexlo Play\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\r\n"
+         "  <ExtensionList><Extension Id=\"" + extension + "\" Version=\"1.2.0\"/></ExtensionList>\r\n"
+         "  <DispatchInfoList><Extension Id=\"" + extension + "\"><DispatchInfo><Resources>"
+         "<MainPath>./index.html</MainPath></Resources></DispatchInfo>\r\n"
+         "    <Dependencies><Dependency Id=\"" + dependency + "\"/></Dependencies></Extension></DispatchInfoList>\r\n"
+         "</ExtensionManifest>\r\n";
+}
+
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : ascii) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return bytes;
+}
+
 void MakeExtension(const std::wstring& folder) {
   MakeFolder(folder + L"\\CSXS");
   MakeFolder(folder + L"\\js\\lib\\nested\\deeper");
   MakeFolder(folder + L"\\\u8d44\u6e90");
-  WriteFileText(folder + L"\\CSXS\\manifest.xml", L"<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>");
+  WriteFileBytes(folder + L"\\CSXS\\manifest.xml", CepManifest("com.pexlo.play.ai", "com.pexlo.play.ai.panel", "com.x"));
   for (const wchar_t* file : {L"index.html", L"js\\main.js", L"js\\lib\\nested\\deeper\\dep.js", L"\u8d44\u6e90\\\u56fe\u6807.png",
                               L".debug", L"readonly.txt"}) {
     WriteFileText(folder + L"\\" + file, file);

@@ -22,7 +22,8 @@ inline std::wstring English(MessageId id) { return ExpectedText(Language::Englis
 std::wstring MakeSandbox(const std::wstring& name);
 bool PathExists(const std::wstring& path);
 void MakeFolder(const std::wstring& path);  // with missing parents
-void WriteFileText(const std::wstring& path, const std::wstring& text);
+void WriteFileText(const std::wstring& path, const std::wstring& text);  // as UTF-16LE, no mark
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 
 // Points TMP and TEMP of this process at a folder while it lives.
@@ -66,6 +67,12 @@ struct Scene {
   Lines Log() const { return ReadLogLines(temp); }
   bool CanariesIntact() const;
 };
+
+// A manifest as CEP tools write it (XML declaration, a comment, several
+// attributes, an ExtensionList): of bundle, whose one extension is extension
+// and depends on dependency; and its bytes in UTF-16 with a byte-order mark.
+std::string CepManifest(const std::string& bundle, const std::string& extension, const std::string& dependency);
+std::string Utf16(const std::string& ascii, bool bigEndian);
 
 // A small extension: a manifest, nested folders, a read-only file, non-Latin names.
 void MakeExtension(const std::wstring& folder);

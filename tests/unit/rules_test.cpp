@@ -8,6 +8,7 @@
 #include "driver/args.h"
 #include "driver/entry.h"
 #include "relocate/relaunch.h"
+#include "removal/manifest.h"
 #include "support.h"
 
 namespace {
@@ -164,5 +165,34 @@ TEST(Relaunch, LineCarriesExtdirStageOrigdirAndWhatWasGiven) {
     const Arguments given = Read({L"lang=\"" + lang + L"\""});
     const std::vector<std::wstring> split = Split(BuildRelaunchLine(copy, L"T:\\e", L"T:\\l", given, L""));
     EXPECT_EQ(Read(std::vector<std::wstring>(split.begin() + 1, split.end())).lang, lang);
+  }
+}
+
+// Only the root element's ExtensionBundleId names the bundle, in any of the
+// encodings and spellings that CEP tools write.
+TEST(Manifest, OnlyTheRootsBundleIdCounts) {
+  const std::string ours = CepManifest("com.pexlo.play.ai", "com.pexlo.play.ai.panel", "com.other");
+  const std::pair<std::string, bool> cases[] = {
+      {ours, true},
+      {"\xEF\xBB\xBF" + ours, true},
+      {Utf16(ours, false), true},
+      {Utf16(ours, true), true},
+      {"<ExtensionManifest\r\n ExtensionBundleId = 'com.pexlo.play.ai'/>", true},
+      {CepManifest("com.pexlo.play.ai.pro", "com.pexlo.play.ai.pro.panel", "com.other"), false},
+      {CepManifest("com.other", "com.pexlo.play.ai", "com.other"), false},
+      {CepManifest("com.other", "com.other.panel", "com.pexlo.play.ai"), false},
+      {"<!-- <ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"> --><ExtensionManifest Version=\"7.0\">", false},
+      {"<ExtensionManifest Version=\"7.0\"><x ExtensionBundleId=\"com.pexlo.play.ai\"/>", false},
+      {"<ExtensionManifest OtherBundleId=\"com.pexlo.play.ai\" xExtensionBundleId=\"com.pexlo.play.ai\">", false},
+      {"<ExtensionManifestList ExtensionBundleId=\"com.pexlo.play.ai\">", false},
+      {"<Other/><ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\">", false},
+      {"<ExtensionManifest ExtensionBundleId=\"Com.Pexlo.Play.AI\">", false},
+      {"<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai \">", false},
+      {"<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai'>", false},
+      {Utf16(ours, false).substr(2), false},  // UTF-16 without its mark
+      {"", false},
+  };
+  for (const auto& [manifest, accepted] : cases) {
+    EXPECT_EQ(IsThisBundlesManifest(manifest), accepted) << testing::PrintToString(manifest);
   }
 }
