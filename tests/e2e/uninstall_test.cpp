@@ -1,4 +1,5 @@
 // The whole uninstall through the real program, as a user starts it.
+#include <atomic>
 #include <thread>
 
 #include "support.h"
@@ -14,10 +15,9 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   const DWORD one = 1;  // a number goes as a string does
   RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(11).c_str(), L"PlayerDebugMode", REG_DWORD, &one, sizeof(one));
   SetRegistryString(HKEY_CURRENT_USER, CsxsKey(10), L"LogLevel", L"6");
-  SetRegistryString(HKEY_LOCAL_MACHINE, CsxsKey(11), L"PlayerDebugMode", L"1");
   const Scene scene(L"full_run");
   // The folder's trailing separators go before it is logged or passed on.
-  const RunResult run = RunProgram(scene.Options(L"extdir=\"" + scene.ext + L"\\/\" lang=en"));
+  const RunResult run = RunChecked(scene.Options(L"extdir=\"" + scene.ext + L"\\/\" lang=en"));
 
   ASSERT_EQ(run.processes.size(), 2u) << Describe(run);
   EXPECT_EQ(run.ExitCode(0) + run.ExitCode(1), 0u);
@@ -25,7 +25,7 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   for (const SeenBox& box : run.boxes) {
     EXPECT_EQ(box.processId, run.processes[1].processId);
     EXPECT_EQ(box.caption, English(MessageId::Title));
-    EXPECT_TRUE(box.IsInformation()) << box.style;
+    ExpectIcon(box, MB_ICONINFORMATION);
   }
   EXPECT_FALSE(PathExists(scene.ext));
   EXPECT_TRUE(scene.CanariesIntact());
@@ -33,7 +33,6 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
     EXPECT_EQ(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(version), L"PlayerDebugMode"), version < 9 || version > 13);
   }
   EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(10), L"LogLevel"));
-  EXPECT_TRUE(RegistryValueExists(HKEY_LOCAL_MACHINE, CsxsKey(11), L"PlayerDebugMode"));
 
   // The copy ran in a work folder of its own, named after the first process,
   // with no console window and no handle inherited; once done, it deleted the
@@ -41,11 +40,15 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   // next restart.
   const std::wstring copy = run.processes[1].imagePath, work = copy.substr(0, copy.rfind(L'\\') + 1);
   EXPECT_EQ(work.rfind(scene.temp + L"\\PexloPlayAiUninstall\\" + std::to_wstring(run.processes[0].processId) + L"_", 0), 0u);
-  const auto starts = TracedCalls(run.processes[0].processId, "KERNEL32.CreateProcessW");
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(TracedNumber(starts[0][4]), 0u);
-  EXPECT_EQ(TracedNumber(starts[0][5]), static_cast<DWORD>(CREATE_NO_WINDOW));
-  EXPECT_EQ(TracedText(starts[0][7]), work);
+  if (HaveTrace()) {
+    const auto starts = TracedCalls(run.processes[0].processId, "KERNEL32.CreateProcessW");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(TracedNumber(starts[0][4]), 0u);
+    EXPECT_EQ(TracedNumber(starts[0][5]), static_cast<DWORD>(CREATE_NO_WINDOW));
+    EXPECT_EQ(TracedText(starts[0][7]), work);
+  } else {
+    SkipCheck("the copy's creation flags and inherited handles: they need Wine's call trace");
+  }
   EXPECT_FALSE(PathExists(scene.launch));
   EXPECT_TRUE(IsPendingDeletion(copy)) << testing::PrintToString(copy);
 
@@ -62,9 +65,9 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
 TEST_F(Uninstall, FileHeldByAnotherProcessEndsInRemoveFailed) {
   const Scene scene(L"held");
   const HeldFile held(scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js");
-  const RunResult run = RunProgram(scene.Options(L"extdir=" + scene.ext));
+  const RunResult run = RunChecked(scene.Options(L"extdir=" + scene.ext));
   EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)}));
-  EXPECT_TRUE(run.boxes.at(1).IsError()) << run.boxes[1].style;
+  ExpectIcon(run.boxes.at(1), MB_ICONERROR);
   EXPECT_EQ(run.ExitCode(0), 0u);
   EXPECT_EQ(run.ExitCode(1), 1u);
   EXPECT_EQ(scene.Log().back(), L"Failed to delete extension directory.");
@@ -79,22 +82,21 @@ TEST_F(Uninstall, WaitsForIllustratorToExitBeforeRemovingAnything) {
   const Scene scene(L"host_wait");
   SetRegistryString(HKEY_CURRENT_USER, CsxsKey(12), L"PlayerDebugMode", L"1");
   const std::wstring stopFile = scene.root + L"\\stop-illustrator";
-  const PROCESS_INFORMATION host = StartHost(stopFile);
+  const Host host(stopFile);
+  // Two seconds after the confirmation has been answered, Illustrator "exits".
+  std::atomic<DWORD> confirmedAt{0};
   bool untouched = false;
-  std::thread closer;
+  std::thread closer([&] {
+    for (DWORD start = GetTickCount(); !confirmedAt && GetTickCount() - start < 60000;) Sleep(50);
+    Sleep(2000);
+    untouched = PathExists(scene.ext) && RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(12), L"PlayerDebugMode");
+    WriteFileText(stopFile, L"");
+  });
   RunOptions options = scene.Options(L"extdir=" + scene.ext);
   options.closeInsteadOfOk = true;
-  options.onBox = [&](const SeenBox& box) {
-    if (box.text == English(MessageId::ConfirmRemoval)) closer = std::thread([&] {
-      Sleep(2000);
-      untouched = PathExists(scene.ext) && RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(12), L"PlayerDebugMode");
-      WriteFileText(stopFile, L"");
-    });
-  };
-  const RunResult run = RunProgram(options);
+  options.onBox = [&](const SeenBox&) { confirmedAt = GetTickCount(); };
+  const RunResult run = RunChecked(options);
   closer.join();
-  CloseHandle(host.hProcess);
-  CloseHandle(host.hThread);
   EXPECT_TRUE(untouched);
   EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
   EXPECT_FALSE(PathExists(scene.ext) || RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(12), L"PlayerDebugMode"));
@@ -117,7 +119,7 @@ TEST_F(Uninstall, StageAndOrigdirDecideTheRelaunchAndTheCleanUp) {
       options.program = PlaceProgram(scene.root + L"\\work");
       options.arguments += L" origdir=\"" + (c.origdirSuffix == L"-" ? L"" : scene.launch + c.origdirSuffix) + L"\"";
     }
-    const RunResult run = RunProgram(options);
+    const RunResult run = RunChecked(options);
     ASSERT_EQ(run.processes.size(), c.relaunches ? 2u : 1u);
     EXPECT_EQ(run.ExitCode(run.processes.size() - 1), 0u);
     EXPECT_FALSE(PathExists(scene.ext));

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # What the tests cannot make from inside Wine, made on the Linux side as the
 # user that runs Wine (see tools/wine/user.sh):
-#   fixtures.sh make <build>    links and closed folders on the sandbox drive
+#   fixtures.sh make <build>    links and closed folders
 #   fixtures.sh check <build>   after the tests: nothing in the closed folders is gone
-# Links: T:\links\inner holds a link to a folder, T:\links\outer is one; each
+# They lie in the tests' own folder, %TEMP%\pexloplay-ai-uninstaller-tests\fixtures
+# (T:\temp\... in the build's prefix). Links: links\inner holds a link to a folder, links\outer is one; each
 # points at a *_target folder with canary files. (No file link: Wine lists one
 # as a plain file, and its DeleteFileW deletes the target.)
-# Closed folders: T:\closed\parent may not be opened at all (mode 000), so
-# nothing can be learnt of the extension folder in it; T:\closed\unlisted\
+# Closed folders: closed\parent may not be opened at all (mode 000), so
+# nothing can be learnt of the extension folder in it; closed\unlisted\
 # com.pexlo.play.ai may be entered but not listed (mode 300).
 set -euo pipefail
 . "$(dirname "$0")/../../tools/wine/user.sh"
 wine_side "$2"
-root=$WINE_ROOT/sandbox
+root=$WINE_ROOT/sandbox/temp/pexloplay-ai-uninstaller-tests/fixtures
 extension=(CSXS/manifest.xml index.html js/main.js)
 if [ "$1" = check ]; then
   missing=0
@@ -27,8 +28,8 @@ as_wine_user bash -c '
   set -eu
   root=$1
   shift
-  chmod -R u+rwX "$root/links" "$root/closed" 2>/dev/null || true
-  rm -rf "$root/links" "$root/closed"
+  chmod -R u+rwX "$root" 2>/dev/null || true
+  rm -rf "$root"
   for target in inner_target outer_target; do
     mkdir -p "$root/links/$target/deep"
     printf canary >"$root/links/$target/canary.txt"

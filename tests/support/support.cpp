@@ -1,9 +1,13 @@
 #include "support.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -11,7 +15,7 @@ const wchar_t kBanner[] = L"--- Pexlo Play AI extension uninstaller start ---";
 
 namespace {
 
-const wchar_t kPendingKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";  // only ever read
 const wchar_t kCanaryText[] = L"must survive";
 
 Lines Canaries(const std::wstring& root) {
@@ -51,9 +55,43 @@ std::wstring ExpectedText(Language language, MessageId id) {
   return kTexts[static_cast<int>(language)][static_cast<int>(id)];
 }
 
+std::wstring TestsFolder() {
+  static const std::wstring folder = [] {  // as the test program found it: tests move TEMP
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    Require(length > 0 && length < MAX_PATH - 80, "a temporary folder of fewer than 180 characters");
+    return std::wstring(temp) + L"pexloplay-ai-uninstaller-tests";
+  }();
+  return folder;
+}
+
+std::wstring Fixture(const std::wstring& name) { return TestsFolder() + L"\\fixtures\\" + name; }
+
+bool InBuildPrefix() { return GetEnvironmentVariableW(L"PEXLO_BUILD_PREFIX", nullptr, 0) > 0; }
+
+bool HaveTrace() {
+  wchar_t trace[MAX_PATH] = {};
+  return GetEnvironmentVariableW(L"RELAY_LOG", trace, MAX_PATH) > 0 && PathExists(trace);
+}
+
+namespace {
+std::set<std::string> skipped;
+DWORD longest = 0;
+}  // namespace
+
+void SkipCheck(const std::string& why) {
+  if (skipped.insert(why).second) std::cout << "[ SKIPPED  ] check: " << why << std::endl;
+}
+
+int SkippedChecks() { return static_cast<int>(skipped.size()); }
+
+void Require(bool condition, const std::string& what) {
+  if (!condition) throw std::runtime_error("cannot go on without " + what);
+}
+
 std::wstring MakeSandbox(const std::wstring& name) {
   static int counter = 0;
-  const std::wstring path = L"T:\\" + name + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+  const std::wstring path = TestsFolder() + L"\\" + name + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
                             std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++counter);
   MakeFolder(path);
   return path;
@@ -64,7 +102,7 @@ bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 void MakeFolder(const std::wstring& path) {
   std::error_code error;
   fs::create_directories(path, error);
-  ASSERT_TRUE(PathExists(path)) << "cannot make folder: " << error.message();
+  Require(PathExists(path), "a folder of its own: " + error.message());
 }
 
 void WriteFileText(const std::wstring& path, const std::wstring& text) {
@@ -73,7 +111,7 @@ void WriteFileText(const std::wstring& path, const std::wstring& text) {
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   std::ofstream(fs::path(path), std::ios::binary).write(bytes.data(), bytes.size());
-  ASSERT_TRUE(PathExists(path)) << "cannot write file";
+  Require(PathExists(path), "a file of its own");
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
@@ -95,7 +133,7 @@ ScopedTempFolder::~ScopedTempFolder() {
 HeldFile::HeldFile(const std::wstring& path)
     : handle(path.empty() ? INVALID_HANDLE_VALUE
                           : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
-  EXPECT_TRUE(path.empty() || handle != INVALID_HANDLE_VALUE) << "cannot hold file open";
+  Require(path.empty() || handle != INVALID_HANDLE_VALUE, "a file held open");
 }
 
 HeldFile::~HeldFile() { CloseHandle(handle); }
@@ -103,9 +141,9 @@ HeldFile::~HeldFile() { CloseHandle(handle); }
 std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
 
 void SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
-  ASSERT_EQ(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  Require(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS,
+          "a registry value of its own");
 }
 
 bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring& name) {
@@ -130,10 +168,57 @@ bool IsPendingDeletion(const std::wstring& path) {
   return std::find(pending.begin(), pending.end(), L"\\??\\" + path) != pending.end();
 }
 
+namespace {
+
+void ClearTestValues(int version) {
+  for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name);
+  }
+}
+
+struct SavedValue {
+  std::wstring name;
+  DWORD type;
+  std::vector<BYTE> data;
+};
+std::map<int, std::vector<SavedValue>> savedCsxs;  // the versions whose key existed
+
+}  // namespace
+
 void CleanState::SetUp() {
-  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPendingKey, L"PendingFileRenameOperations");
-  for (int version = 8; version <= 14; ++version) RegDeleteTreeW(HKEY_CURRENT_USER, CsxsKey(version).c_str());
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, CsxsKey(11).c_str());
+  for (int version = 8; version <= 14; ++version) ClearTestValues(version);
+}
+
+void SavedCsxsValues::SetUp() {
+  for (int version = 8; version <= 14; ++version) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    std::vector<SavedValue>& values = savedCsxs[version];
+    for (DWORD index = 0;; ++index) {
+      wchar_t name[16384];
+      DWORD nameLength = 16384, type = 0, size = 0;
+      if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+      SavedValue value{name, type, std::vector<BYTE>(size)};
+      RegGetValueW(key, nullptr, name, RRF_RT_ANY | RRF_NOEXPAND, nullptr, value.data.data(), &size);
+      values.push_back(value);
+    }
+    RegCloseKey(key);
+  }
+}
+
+void SavedCsxsValues::TearDown() {
+  for (int version = 8; version <= 14; ++version) {
+    const auto saved = savedCsxs.find(version);
+    if (saved == savedCsxs.end()) {  // the tests made the key
+      RegDeleteTreeW(HKEY_CURRENT_USER, CsxsKey(version).c_str());
+      continue;
+    }
+    ClearTestValues(version);
+    for (const SavedValue& value : saved->second) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), value.name.c_str(), value.type, value.data.data(),
+                      static_cast<DWORD>(value.data.size()));
+    }
+  }
 }
 
 Scene::Scene(const std::wstring& name)
@@ -233,14 +318,48 @@ bool IsWithin(const std::wstring& path, const std::wstring& folder) {
          (path.size() == folder.size() || path[folder.size()] == L'\\');
 }
 
-PROCESS_INFORMATION StartHost(const std::wstring& stopFile, const std::wstring& heldFile) {
+Host::Host(const std::wstring& stopFile, const std::wstring& heldFile) {
   const std::wstring host = BinFile(L"Illustrator.exe");
   std::wstring line = L"\"" + host + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  EXPECT_TRUE(CreateProcessW(host.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  return process;
+  Require(CreateProcessW(host.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process),
+          "the stand-in Illustrator.exe");
+}
+
+Host::~Host() {
+  TerminateProcess(process.hProcess, 0);  // it may have ended on its own
+  WaitForSingleObject(process.hProcess, 5000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+bool IllustratorRuns() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+RunResult RunChecked(RunOptions options) {
+  if (options.tempFolder.empty()) options.tempFolder = MakeSandbox(L"temp");
+  const RunResult run = RunProgram(options);
+  longest = std::max(longest, run.milliseconds);
+  EXPECT_FALSE(run.timedOut) << "the run ended on its timeout of " << options.timeoutMilliseconds
+                             << " ms; what was left of it has been ended";
+  return run;
+}
+
+DWORD Longest() { return longest; }
+
+void ExpectIcon(const SeenBox& box, UINT icon) {
+  if (!box.style) return SkipCheck("box icons: no call trace, and the boxes' icons are not the shared system icons");
+  EXPECT_EQ(box.style, MB_OK | icon) << testing::PrintToString(box.text);
 }
 
 Lines Texts(const RunResult& run) {

@@ -1,6 +1,7 @@
 #pragma once
-// What the test programs share. Every folder a test makes lies on the sandbox
-// drive T:, which maps to the build's sandbox folder only.
+// What the test programs share. Every file and folder a test makes lies in
+// the tests' own folder under %TEMP%; the program is handed no path outside
+// it. In the build's Wine prefix %TEMP% lies on the sandbox drive T:.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -18,7 +19,22 @@ extern const wchar_t kBanner[];
 std::wstring ExpectedText(Language language, MessageId id);
 inline std::wstring English(MessageId id) { return ExpectedText(Language::English, id); }
 
-// A new, empty folder T:\<name>_<process id>_<tick count>_<counter>.
+// %TEMP%\pexloplay-ai-uninstaller-tests, and what harness/fixtures.sh makes in
+// its fixtures folder.
+std::wstring TestsFolder();
+std::wstring Fixture(const std::wstring& name);
+// Run by tools/wine/run.sh in the build's prefix, where the fixtures and the
+// call trace are.
+bool InBuildPrefix();
+bool HaveTrace();
+// A check that cannot be made here: said once per reason and counted, never
+// passed in silence. Each test program prints the count at its end.
+void SkipCheck(const std::string& why);
+int SkippedChecks();
+// Stops the test when what it needs cannot be had.
+void Require(bool condition, const std::string& what);
+
+// A new, empty folder <tests folder>\<name>_<process id>_<tick count>_<counter>.
 std::wstring MakeSandbox(const std::wstring& name);
 bool PathExists(const std::wstring& path);
 void MakeFolder(const std::wstring& path);  // with missing parents
@@ -50,11 +66,16 @@ bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring&
 Lines PendingDeletions();
 bool IsPendingDeletion(const std::wstring& path);
 
-// Tests that change the user's CSXS keys or the restart list start and end
-// without either (ctest keeps the test programs from running side by side).
+// Tests that set CSXS values start and end without PlayerDebugMode and
+// LogLevel under CSXS.8 to .14; the values the user had are saved before the
+// first test and put back after the last (SavedCsxsValues).
 struct CleanState : testing::Test {
   void SetUp() override;
   void TearDown() override { SetUp(); }
+};
+struct SavedCsxsValues : testing::Environment {
+  void SetUp() override;
+  void TearDown() override;
 };
 
 // One run's own folders under a fresh sandbox: temp (the run's TMP and TEMP),
@@ -86,9 +107,24 @@ Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
 Lines TouchedOutside(const Snapshot& before, const Snapshot& after, const std::wstring& allowed);
 bool IsWithin(const std::wstring& path, const std::wstring& folder);
 
-// Starts the stand-in Illustrator.exe, which runs until stopFile exists and
-// meanwhile keeps heldFile (when given) open without sharing its deletion.
-PROCESS_INFORMATION StartHost(const std::wstring& stopFile, const std::wstring& heldFile = L"");
+// The stand-in Illustrator.exe, which runs until stopFile exists, or until
+// this holder ends it, and meanwhile keeps heldFile (when given) open
+// without sharing its deletion.
+struct Host {
+  explicit Host(const std::wstring& stopFile, const std::wstring& heldFile = L"");
+  ~Host();
+  PROCESS_INFORMATION process = {};
+};
+bool IllustratorRuns();
+
+// RunProgram with the run's temporary folder in the tests' folder unless one
+// is given; a run that ends on its timeout fails the test. Longest(): the
+// longest run so far, in milliseconds.
+RunResult RunChecked(RunOptions options);
+DWORD Longest();
+
+// The box's icon, read from the call trace or the box itself.
+void ExpectIcon(const SeenBox& box, UINT icon);
 
 // The texts of a run's boxes, and the boxes for failure messages.
 Lines Texts(const RunResult& run);

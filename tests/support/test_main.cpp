@@ -1,6 +1,18 @@
-#include <gtest/gtest.h>
+#include <iostream>
+
+#include "support.h"
 
 int wmain(int argc, wchar_t** argv) {
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  // The tests start and end stand-in hosts and wait for Illustrator.exe: a
+  // real one would be waited for, and stopped neither.
+  if (IllustratorRuns()) {
+    std::cout << "Illustrator.exe is running: close it, then run the tests again." << std::endl;
+    return 1;
+  }
+  testing::AddGlobalTestEnvironment(new SavedCsxsValues);
+  const int result = RUN_ALL_TESTS();
+  std::cout << "Longest program run: " << Longest() << " ms. Checks skipped here: " << SkippedChecks() << "."
+            << std::endl;
+  return result;
 }

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -9,14 +11,21 @@
 
 namespace {
 
-std::wstring EnvironmentWithTemp(const std::wstring& tempFolder) {
+// This process's environment with the given variables set (an empty value: left as it is).
+std::wstring EnvironmentWith(const std::map<std::wstring, std::wstring>& variables) {
   std::wstring block;
   LPWCH strings = GetEnvironmentStringsW();
   for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-    if (_wcsnicmp(entry, L"TMP=", 4) != 0 && _wcsnicmp(entry, L"TEMP=", 5) != 0) block += entry + std::wstring(1, L'\0');
+    const std::wstring text = entry, name = text.substr(0, text.find(L'=', 1));
+    const auto set = std::find_if(variables.begin(), variables.end(),
+                                  [&](const auto& variable) { return _wcsicmp(variable.first.c_str(), name.c_str()) == 0; });
+    if (set == variables.end() || set->second.empty()) block += text + L'\0';
   }
   FreeEnvironmentStringsW(strings);
-  return block + L"TMP=" + tempFolder + L'\0' + L"TEMP=" + tempFolder + L'\0' + L'\0';
+  for (const auto& [name, value] : variables) {
+    if (!value.empty()) block += name + L"=" + value + L'\0';
+  }
+  return block + L'\0';
 }
 
 std::wstring ImagePathOf(HANDLE process) {
@@ -24,6 +33,34 @@ std::wstring ImagePathOf(HANDLE process) {
   DWORD size = MAX_PATH * 4;
   return QueryFullProcessImageNameW(process, 0, path, &size) ? path : L"";
 }
+
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+DWORD ParentOf(HANDLE process) {
+  PROCESS_BASIC_INFORMATION basic = {};
+  NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr);
+  return static_cast<DWORD>(basic.InheritedFromUniqueProcessId);
+}
+
+// What the system, or Wine, starts inside a run's job on its own: a console
+// host, the desktop, services. Never one of the program's processes.
+bool IsSystemHelper(const std::wstring& imagePath) {
+  for (const wchar_t* name : {L"conhost.exe", L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe",
+                              L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe"}) {
+    if (_wcsicmp(FileNameOf(imagePath).c_str(), name) == 0) return true;
+  }
+  return false;
+}
+
+// Without a call trace: a box's icon is one of the shared system icons.
+DWORD StyleFromIcon(HWND box) {
+  const HICON shown = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 20, STM_GETICON, 0, 0));
+  if (shown && shown == LoadIconW(nullptr, IDI_ERROR)) return MB_OK | MB_ICONERROR;
+  if (shown && shown == LoadIconW(nullptr, IDI_INFORMATION)) return MB_OK | MB_ICONINFORMATION;
+  return 0;
+}
+
+bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
 std::vector<DWORD> JobProcessIds(HANDLE job) {
   struct {
@@ -79,11 +116,13 @@ DWORD TracedNumber(const std::string& argument) { return static_cast<DWORD>(std:
 
 RunResult RunProgram(const RunOptions& options) {
   RunResult result;
+  const DWORD started = GetTickCount();
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-  const std::wstring environment = options.tempFolder.empty() ? L"" : EnvironmentWithTemp(options.tempFolder);
+  const std::wstring environment =
+      EnvironmentWith({{L"TMP", options.tempFolder}, {L"TEMP", options.tempFolder}, {L"APPDATA", options.appData}});
   std::wstring commandLine = L"\"" + options.program + L"\" " + options.arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
@@ -92,7 +131,7 @@ RunResult RunProgram(const RunOptions& options) {
   // Wine now and then fails to start a process at all (about one start in
   // 6,000, with ERROR_INTERNAL_ERROR): such a start is tried again.
   for (int attempt = 1; !CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
-                                        environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str()),
+                                        const_cast<wchar_t*>(environment.c_str()),
                                         options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
                                         &startup, &first);
        ++attempt) {
@@ -109,15 +148,30 @@ RunResult RunProgram(const RunOptions& options) {
   ResumeThread(first.hThread);
   CloseHandle(first.hThread);
 
+  // The program's own processes: the first one and every process that one
+  // of them started. Others in the job (what Wine starts) are only watched.
+  std::set<DWORD> own{first.dwProcessId}, others;
   std::set<HWND> answered;
   std::map<DWORD, size_t> boxesPerProcess;
-  for (const DWORD start = GetTickCount();; Sleep(20)) {
+  for (;; Sleep(20)) {
+    // Looked at before the job is listed: a process started by one that has
+    // ended by now is in the list below.
+    const bool ownEnded = std::all_of(own.begin(), own.end(), [&](DWORD id) { return HasEnded(handles[id]); });
+    bool foundOwn = false;
     for (DWORD id : JobProcessIds(job)) {
-      if (handles.count(id)) continue;
-      if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id)) {
-        handles[id] = process;
-        result.processes.push_back({id, L"", STILL_ACTIVE});
+      if (handles.count(id) || others.count(id)) continue;
+      HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
+      if (!process) continue;
+      const std::wstring image = ImagePathOf(process);
+      if (!own.count(ParentOf(process)) || IsSystemHelper(image)) {
+        others.insert(id);
+        CloseHandle(process);
+        continue;
       }
+      own.insert(id);
+      foundOwn = true;
+      handles[id] = process;
+      result.processes.push_back({id, image, STILL_ACTIVE});
     }
     // A process seen right after its creation may not show its image yet.
     for (SeenProcess& seen : result.processes) {
@@ -137,7 +191,9 @@ RunResult RunProgram(const RunOptions& options) {
       seen.text = text;
       // The type of the call, whose relay line may reach the trace a little after the box.
       const size_t index = boxesPerProcess[seen.processId]++;
-      for (int attempt = 0; attempt < 100 && !seen.style; ++attempt, Sleep(20)) {
+      const bool traced = GetEnvironmentVariableW(L"RELAY_LOG", nullptr, 0) > 0;
+      if (!traced) seen.style = StyleFromIcon(box);
+      for (int attempt = 0; traced && attempt < 100 && !seen.style; ++attempt, Sleep(20)) {
         const auto calls = TracedCalls(seen.processId, "user32.MessageBoxW");
         if (index < calls.size()) seen.style = TracedNumber(calls[index].back());
       }
@@ -146,29 +202,25 @@ RunResult RunProgram(const RunOptions& options) {
       PostMessageW(box, options.closeInsteadOfOk ? WM_SYSCOMMAND : WM_COMMAND,
                    options.closeInsteadOfOk ? SC_CLOSE : IDOK, 0);
     }
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting), nullptr);
-    if (accounting.ActiveProcesses == 0) break;
-    if (GetTickCount() - start > options.timeoutMilliseconds) {
+    if (ownEnded && !foundOwn) break;
+    if (GetTickCount() - started > options.timeoutMilliseconds) {
       result.timedOut = true;
-      TerminateJobObject(job, 0xDEAD);
       break;
     }
   }
-  CloseHandle(job);
+  CloseHandle(job);  // ends whatever is left in it
   for (SeenProcess& process : result.processes) {
     WaitForSingleObject(handles[process.processId], 5000);
     GetExitCodeProcess(handles[process.processId], &process.exitCode);
     CloseHandle(handles[process.processId]);
   }
-  // Only the program's own processes follow the first: not the console host
-  // that the system starts for a new console, nor an installer's helpers.
+  // Only the uninstaller's processes follow the first: not an installer's helpers.
   const auto isHelper = [](const SeenProcess& process) {
-    const std::wstring name = process.imagePath.substr(process.imagePath.find_last_of(L'\\') + 1);
-    return _wcsicmp(name.c_str(), L"pexloplay-ai-uninstaller.exe") != 0;
+    return _wcsicmp(FileNameOf(process.imagePath).c_str(), L"pexloplay-ai-uninstaller.exe") != 0;
   };
   result.processes.erase(std::remove_if(result.processes.begin() + 1, result.processes.end(), isHelper),
                          result.processes.end());
+  result.milliseconds = GetTickCount() - started;
   return result;
 }
 

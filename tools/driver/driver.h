@@ -14,7 +14,7 @@ struct SeenBox {
   DWORD processId = 0;
   std::wstring caption;
   std::wstring text;
-  DWORD style = 0;  // MessageBoxW's type argument, read from the relay trace
+  DWORD style = 0;  // MessageBoxW's type argument, from the relay trace or the box's icon; 0 unknown
   bool IsError() const { return style == (MB_OK | MB_ICONERROR); }
   bool IsInformation() const { return style == (MB_OK | MB_ICONINFORMATION); }
 };
@@ -29,6 +29,7 @@ struct RunOptions {
   std::wstring program;        // the .exe to start
   std::wstring arguments;      // what follows the program on the command line
   std::wstring tempFolder;     // TMP and TEMP of the run; empty keeps the test's own
+  std::wstring appData;        // APPDATA of the run; empty keeps the test's own
   std::wstring currentFolder;  // empty keeps the test's own
   DWORD timeoutMilliseconds = 60000;
   std::function<void(const SeenBox&)> onBox;  // called for each box before it is answered
@@ -41,13 +42,15 @@ struct RunResult {
   // both stages when the first is cmd or an installer), in the order they started.
   std::vector<SeenProcess> processes;
   std::vector<SeenBox> boxes;          // in the order they were shown
-  bool timedOut = false;
+  bool timedOut = false;  // what was left has been ended
+  DWORD milliseconds = 0;
   DWORD startError = 0;  // nonzero when the first process could not be created
   DWORD ExitCode(size_t index) const { return index < processes.size() ? processes[index].exitCode : STILL_ACTIVE; }
 };
 
-// Runs the program and every process it starts to their end, answering each
-// box; kills what is left after the timeout.
+// Runs the program and every process it, or one of its descendants, starts to
+// their end, answering each box; what else is left in the run's job then
+// (what Wine starts of its own), and everything after the timeout, is ended.
 RunResult RunProgram(const RunOptions& options);
 
 // A file in the build's bin folder (B:), where the built program lies.

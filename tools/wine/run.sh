@@ -13,7 +13,7 @@ here=$(dirname "$0")
 wine_side "$1"
 exe=$2
 shift 2
-pass=()
+pass=(PEXLO_BUILD_PREFIX=1)  # the tests may rely on the prefix's fixtures and trace
 for name in LC_ALL FUZZ_SEED FUZZ_RUNS; do
   if [ -n "${!name:-}" ]; then pass+=("$name=${!name}"); fi
 done

@@ -8,7 +8,7 @@ here=$(dirname "$0")
 . "$here/user.sh"
 wine_side "$1"
 # Tests close folders to their user; open them again so that they can go.
-as_wine_user sh -c 'chmod -R u+rwX "$1" 2>/dev/null; rm -rf "$1" && mkdir -p "$1"' - "$WINE_ROOT/sandbox"
+as_wine_user sh -c 'chmod -R u+rwX "$1" 2>/dev/null; rm -rf "$1" && mkdir -p "$1/temp"' - "$WINE_ROOT/sandbox"
 # A server left from an earlier run may still be shutting down; wait for it,
 # or a test would start a new one that holds on to ctest's output.
 as_wine_user wineserver -k >/dev/null 2>&1 || true
