@@ -36,6 +36,11 @@ ULONGLONG CreationTime(HANDLE process) {
 
 }  // namespace
 
+bool IsLaunchProcess(const std::wstring& parentFile, ULONGLONG parentCreated, const std::wstring& ownFile,
+                     ULONGLONG ownCreated) {
+  return _wcsicmp(parentFile.c_str(), ownFile.c_str()) == 0 && parentCreated <= ownCreated;
+}
+
 void WaitForHostExit() {
   const DWORD start = GetTickCount();
   const auto isHost = [](const PROCESSENTRY32W& entry) { return _wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0; };
@@ -49,14 +54,11 @@ void WaitForLaunchProcessExit() {
   const DWORD ownId = GetCurrentProcessId();
   const auto own = FindProcess([ownId](const PROCESSENTRY32W& entry) { return entry.th32ProcessID == ownId; });
   if (!own) return;
-  // Stage 1 is this copy's parent and runs a file of the same name. It
-  // started before this copy: an ended parent's id may have gone to a newer
-  // process, which is not waited for.
-  const auto parent = FindProcess([&own](const PROCESSENTRY32W& entry) {
-    return entry.th32ProcessID == own->th32ParentProcessID && _wcsicmp(entry.szExeFile, own->szExeFile) == 0;
-  });
+  const auto parent = FindProcess([&own](const PROCESSENTRY32W& entry) { return entry.th32ProcessID == own->th32ParentProcessID; });
   if (!parent) return;
   KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent->th32ProcessID));
-  if (!process || CreationTime(process.get()) > CreationTime(GetCurrentProcess())) return;
-  WaitForSingleObject(process.get(), kLaunchProcessWaitMilliseconds);
+  if (process && IsLaunchProcess(parent->szExeFile, CreationTime(process.get()), own->szExeFile,
+                                 CreationTime(GetCurrentProcess()))) {
+    WaitForSingleObject(process.get(), kLaunchProcessWaitMilliseconds);
+  }
 }

@@ -79,6 +79,30 @@ TEST_F(Callers, CopyEndingWithoutAnOutcomeGivesOneWithoutAHang) {
   EXPECT_EQ(scene.Log().back(), L"[Stage1] Copy ended without reporting an outcome, exit code: 1");
 }
 
+// With wait=1 the copy inherits the pipe it reports through and nothing else
+// of the first process: here, the write end of a pipe of the test's own that
+// the first process inherited. Once the first process has ended, that pipe
+// has no writer left, though the copy still shows its last box.
+TEST_F(Callers, CopyInheritsOnlyItsOutcomePipe) {
+  const Scene scene(L"inherit");
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+  Require(CreatePipe(&readEnd, &writeEnd, &inheritable, 0), "a pipe");
+  RunOptions options = scene.Options(L"extdir=" + scene.ext + L" wait=1");
+  options.inherited = writeEnd;
+  bool broken = false;
+  options.onBox = [&](const SeenBox& box) {
+    for (DWORD start = GetTickCount(); box.text == English(MessageId::Removed) && !broken && GetTickCount() - start < 5000;
+         Sleep(50)) {
+      broken = !PeekNamedPipe(readEnd, nullptr, 0, nullptr, nullptr, nullptr) && GetLastError() == ERROR_BROKEN_PIPE;
+    }
+  };
+  const RunResult run = RunChecked(options);
+  CloseHandle(readEnd);
+  EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
+  EXPECT_TRUE(broken);
+}
+
 TEST_F(Callers, TwoRunsAtOnceLoseNoLogLine) {
   const Scene a(L"pair_a"), b(L"pair_b");
   RunOptions second = b.Options(L"extdir=\"" + b.ext + L"\" silent=1 wait=1");

@@ -1,6 +1,7 @@
 // The program's work on files, folders and the log, on the sandbox drive.
 #include "driver/sequence.h"
 #include "log/log.h"
+#include "relocate/outcome.h"
 #include "relocate/relaunch.h"
 #include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
@@ -119,6 +120,27 @@ TEST_F(Files, LinesGoBesideWritersThatShareAndAreLostOtherwise) {
   ScopedTempFolder missing(temp + L"\\absent");
   WriteLog(L"nowhere to go");
   EXPECT_FALSE(PathExists(temp + L"\\absent"));
+}
+
+// The first process takes only an exit code the program can have, and the
+// copy writes its outcome only into a pipe, whatever its line names.
+TEST_F(Files, OutcomeTravelsOnlyThroughAPipeAndOnlyAsAnExitCode) {
+  for (DWORD sent : {0u, 2u, 3u, 0xFFFFFFFFu}) {
+    KernelHandle readEnd, writeEnd;
+    Require(CreateOutcomePipe(readEnd, writeEnd), "a pipe");
+    DWORD written = 0;
+    WriteFile(writeEnd.get(), &sent, sizeof(sent), &written, nullptr);
+    writeEnd.reset();
+    EXPECT_EQ(WaitForCopyOutcome(readEnd.get()), sent <= 2 ? static_cast<int>(sent) : 1) << sent;
+  }
+  EXPECT_EQ(Log().back(), L"[Stage1] Copy ended without reporting an outcome, exit code: 1");
+  FileHandle file(CreateFileW((temp + L"\\not a pipe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  Arguments copy;
+  copy.stage = L"2";
+  copy.outcome = HandleText(file.get());
+  ReportOutcome(copy, 0);
+  EXPECT_EQ(GetFileSize(file.get(), nullptr), 0u);
+  EXPECT_EQ(GetFileType(file.get()), static_cast<DWORD>(FILE_TYPE_DISK));  // and left open
 }
 
 // Without its own path the copy does not know which file it was started as:

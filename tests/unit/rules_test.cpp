@@ -7,6 +7,7 @@
 
 #include "driver/args.h"
 #include "driver/entry.h"
+#include "driver/processes.h"
 #include "relocate/relaunch.h"
 #include "removal/manifest.h"
 #include "support.h"
@@ -146,6 +147,14 @@ TEST(Relaunch, QuotedValuesSurviveTheRuntimesSplitting) {
               (std::vector<std::wstring>{L"x.exe", value, value}));
   }
   EXPECT_EQ(QuoteArgument(L"C:\\a b\\c"), L"\"C:\\a b\\c\"");  // nothing doubled where no quote follows
+}
+
+// The copy waits only for a parent that runs its file and started first: an
+// ended parent's id may have gone to a newer process.
+TEST(Relaunch, OnlyAnOlderParentOfTheSameNameIsTheLaunchProcess) {
+  EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
+  EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11));
+  EXPECT_FALSE(IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
 }
 
 TEST(Relaunch, LineCarriesExtdirStageOrigdirAndWhatWasGiven) {

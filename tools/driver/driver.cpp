@@ -130,7 +130,8 @@ RunResult RunProgram(const RunOptions& options) {
   const DWORD flags = CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
   // Wine now and then fails to start a process at all (about one start in
   // 6,000, with ERROR_INTERNAL_ERROR): such a start is tried again.
-  for (int attempt = 1; !CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
+  for (int attempt = 1; !CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr,
+                                        options.inherited != nullptr, flags,
                                         const_cast<wchar_t*>(environment.c_str()),
                                         options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
                                         &startup, &first);
@@ -142,6 +143,7 @@ RunResult RunProgram(const RunOptions& options) {
     }
   }
   result.startError = 0;
+  if (options.inherited) CloseHandle(options.inherited);
   AssignProcessToJobObject(job, first.hProcess);
   std::map<DWORD, HANDLE> handles{{first.dwProcessId, first.hProcess}};
   result.processes.push_back({first.dwProcessId, L"", STILL_ACTIVE});

@@ -35,6 +35,7 @@ struct RunOptions {
   std::function<void(const SeenBox&)> onBox;  // called for each box before it is answered
   bool closeInsteadOfOk = false;              // the title bar's close button instead of OK
   bool newConsole = false;                    // as Explorer starts a console program
+  HANDLE inherited = nullptr;  // an inheritable handle the first process gets; closed here once it runs
 };
 
 struct RunResult {
