@@ -31,7 +31,9 @@ void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language l
 
 // The texts follow the Windows UI language unless lang= names another one.
 void ExpectUiLanguage(Language ui, Language other, const std::wstring& otherLang) {
-  ASSERT_EQ(LanguageForUiLanguage(GetUserDefaultUILanguage()), ui) << "ctest sets the locale of this run";
+  const bool shown = LanguageForUiLanguage(GetUserDefaultUILanguage()) == ui;
+  if (!shown && !InBuildPrefix()) GTEST_SKIP() << "the Windows display language here is another";
+  ASSERT_TRUE(shown) << "ctest sets the locale of this run";
   const Scene scene(L"locale");
   ExpectRefused(scene, L"", ui, MessageId::Usage);
   ExpectRefused(scene, L"lang=", ui, MessageId::MissingExtDir);
