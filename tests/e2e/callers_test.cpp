@@ -46,7 +46,7 @@ TEST_F(Callers, SilentWaitEndsWithTheOutcomeAndShowsNothing) {
     } else {
       SkipCheck("whether the program gives its console back: it needs Wine's call trace");
     }
-    EXPECT_EQ(run.boxes.size(), 0u) << Describe(run);
+    EXPECT_EQ(run.boxes.size(), 0u) << testing::PrintToString(Texts(run));
     ASSERT_EQ(run.processes.size(), 2u);
     EXPECT_EQ(run.ExitCode(0), held ? 1u : 0u);
     EXPECT_EQ(run.ExitCode(1), held ? 1u : 0u);

@@ -19,7 +19,7 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   // The folder's trailing separators go before it is logged or passed on.
   const RunResult run = RunChecked(scene.Options(L"extdir=\"" + scene.ext + L"\\/\" lang=en"));
 
-  ASSERT_EQ(run.processes.size(), 2u) << Describe(run);
+  ASSERT_EQ(run.processes.size(), 2u) << testing::PrintToString(Texts(run));
   EXPECT_EQ(run.ExitCode(0) + run.ExitCode(1), 0u);
   EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
   for (const SeenBox& box : run.boxes) {

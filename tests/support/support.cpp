@@ -170,6 +170,7 @@ bool IsPendingDeletion(const std::wstring& path) {
 
 namespace {
 
+// The values the tests set, and the program deletes, under CSXS.8 to .14.
 void ClearTestValues(int version) {
   for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name);
@@ -177,11 +178,13 @@ void ClearTestValues(int version) {
 }
 
 struct SavedValue {
+  int version;
   std::wstring name;
   DWORD type;
   std::vector<BYTE> data;
 };
-std::map<int, std::vector<SavedValue>> savedCsxs;  // the versions whose key existed
+std::vector<SavedValue> savedValues;
+std::set<int> keysBefore;
 
 }  // namespace
 
@@ -192,32 +195,31 @@ void CleanState::SetUp() {
 void SavedCsxsValues::SetUp() {
   for (int version = 8; version <= 14; ++version) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-    std::vector<SavedValue>& values = savedCsxs[version];
-    for (DWORD index = 0;; ++index) {
-      wchar_t name[16384];
-      DWORD nameLength = 16384, type = 0, size = 0;
-      if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-      SavedValue value{name, type, std::vector<BYTE>(size)};
-      RegGetValueW(key, nullptr, name, RRF_RT_ANY | RRF_NOEXPAND, nullptr, value.data.data(), &size);
-      values.push_back(value);
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      keysBefore.insert(version);
+      RegCloseKey(key);
     }
-    RegCloseKey(key);
+    for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
+      SavedValue value{version, name, 0, std::vector<BYTE>(65536)};
+      DWORD size = static_cast<DWORD>(value.data.size());
+      if (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &value.type,
+                       value.data.data(), &size) != ERROR_SUCCESS) {
+        continue;
+      }
+      value.data.resize(size);
+      savedValues.push_back(value);
+    }
   }
 }
 
 void SavedCsxsValues::TearDown() {
   for (int version = 8; version <= 14; ++version) {
-    const auto saved = savedCsxs.find(version);
-    if (saved == savedCsxs.end()) {  // the tests made the key
-      RegDeleteTreeW(HKEY_CURRENT_USER, CsxsKey(version).c_str());
-      continue;
-    }
     ClearTestValues(version);
-    for (const SavedValue& value : saved->second) {
-      RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), value.name.c_str(), value.type, value.data.data(),
-                      static_cast<DWORD>(value.data.size()));
-    }
+    if (!keysBefore.count(version)) RegDeleteKeyW(HKEY_CURRENT_USER, CsxsKey(version).c_str());  // the tests made it
+  }
+  for (const SavedValue& value : savedValues) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(value.version).c_str(), value.name.c_str(), value.type,
+                    value.data.data(), static_cast<DWORD>(value.data.size()));
   }
 }
 
@@ -302,17 +304,6 @@ Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip) {
   return snapshot;
 }
 
-Lines TouchedOutside(const Snapshot& before, const Snapshot& after, const std::wstring& allowed) {
-  Lines touched;
-  for (const auto& entry : before) {
-    const auto now = after.find(entry.first);
-    if (!(!allowed.empty() && IsWithin(entry.first, allowed)) && (now == after.end() || now->second != entry.second)) {
-      touched.push_back(entry.first);
-    }
-  }
-  return touched;
-}
-
 bool IsWithin(const std::wstring& path, const std::wstring& folder) {
   return path.size() >= folder.size() && _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0 &&
          (path.size() == folder.size() || path[folder.size()] == L'\\');
@@ -368,8 +359,3 @@ Lines Texts(const RunResult& run) {
   return texts;
 }
 
-std::string Describe(const RunResult& run) {
-  std::string text = std::to_string(run.processes.size()) + " processes, boxes:";
-  for (const SeenBox& box : run.boxes) text += " " + testing::PrintToString(box.text);
-  return text;
-}

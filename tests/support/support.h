@@ -100,11 +100,9 @@ void MakeExtension(const std::wstring& folder);
 // A folder path below base exactly length characters long (not made).
 std::wstring FolderOfLength(const std::wstring& base, size_t length);
 
-// Every file and folder below root with its content, leaving out the subtrees
-// in skip; and what of before is gone or changed in after, outside allowed.
+// Every file and folder below root with its content, leaving out the subtrees in skip.
 using Snapshot = std::map<std::wstring, std::vector<unsigned char>>;
 Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
-Lines TouchedOutside(const Snapshot& before, const Snapshot& after, const std::wstring& allowed);
 bool IsWithin(const std::wstring& path, const std::wstring& folder);
 
 // The stand-in Illustrator.exe, which runs until stopFile exists, or until
@@ -126,6 +124,5 @@ DWORD Longest();
 // The box's icon, read from the call trace or the box itself.
 void ExpectIcon(const SeenBox& box, UINT icon);
 
-// The texts of a run's boxes, and the boxes for failure messages.
+// The texts of a run's boxes.
 Lines Texts(const RunResult& run);
-std::string Describe(const RunResult& run);
