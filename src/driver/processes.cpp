@@ -41,10 +41,14 @@ bool IsLaunchProcess(const std::wstring& parentFile, ULONGLONG parentCreated, co
   return _wcsicmp(parentFile.c_str(), ownFile.c_str()) == 0 && parentCreated <= ownCreated;
 }
 
+bool IsHostRunning() {
+  return FindProcess([](const PROCESSENTRY32W& entry) { return _wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0; })
+      .has_value();
+}
+
 void WaitForHostExit() {
   const DWORD start = GetTickCount();
-  const auto isHost = [](const PROCESSENTRY32W& entry) { return _wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0; };
-  while (FindProcess(isHost)) {
+  while (IsHostRunning()) {
     Sleep(kHostPollMilliseconds);
     if (GetTickCount() - start > kHostWaitLimitMilliseconds) return;  // unsigned: wrap-safe
   }

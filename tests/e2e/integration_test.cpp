@@ -1,7 +1,6 @@
-// What installers and Windows see of the program: the documented batch file
-// under cmd and an NSIS uninstaller built from the documented uninstall
-// section (see docs/integration.md), which remove the extension of the
-// prefix's user; and the resources of the built .exe.
+// What installers see of the program: the documented batch file under cmd
+// and an NSIS uninstaller built from the documented uninstall section (see
+// docs/integration.md).
 #include "removal/folder_removal.h"
 #include "support.h"
 
@@ -14,12 +13,6 @@ std::wstring UserAppData() {
   wchar_t appData[MAX_PATH] = {};
   GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
   return appData;
-}
-
-std::string Resource(HMODULE module, LPCWSTR type) {
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), type);
-  return found ? std::string(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found))
-               : "";
 }
 
 }  // namespace
@@ -72,24 +65,4 @@ TEST_F(Integration, BatchFileAndNsisUninstallerGetTheRemovalsOutcome) {
     }
     if (nsis && held) RemoveExtensionDir(extension);  // what is left of the user's is the test's own
   }
-}
-
-TEST(Resources, VersionAndIcon) {
-  const std::wstring path = BuiltProgram();
-  std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(PROJECT_VERSION_MINOR, PROJECT_VERSION_MAJOR)));
-  EXPECT_EQ(fixed->dwProductVersionLS, static_cast<DWORD>(MAKELONG(0, PROJECT_VERSION_PATCH)));
-
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  ASSERT_NE(module, nullptr);
-  EXPECT_FALSE(Resource(module, RT_MANIFEST).empty());
-  // One 256 x 256 image (0 stands for 256) of 8 bits per pixel, stored as PNG.
-  const std::string group = Resource(module, RT_GROUP_ICON);
-  EXPECT_EQ(group.substr(4, 4) + group.substr(12, 1), std::string("\1\0\0\0\x08", 5));
-  EXPECT_EQ(Resource(module, RT_ICON).substr(0, 4), "\x89PNG");
-  FreeLibrary(module);
 }

@@ -62,20 +62,6 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   EXPECT_EQ(scene.Log(), expected);
 }
 
-TEST_F(Uninstall, FileHeldByAnotherProcessEndsInRemoveFailed) {
-  const Scene scene(L"held");
-  const HeldFile held(scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js");
-  const RunResult run = RunChecked(scene.Options(L"extdir=" + scene.ext));
-  EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)}));
-  ExpectIcon(run.boxes.at(1), MB_ICONERROR);
-  EXPECT_EQ(run.ExitCode(0), 0u);
-  EXPECT_EQ(run.ExitCode(1), 1u);
-  EXPECT_EQ(scene.Log().back(), L"Failed to delete extension directory.");
-  EXPECT_TRUE(PathExists(scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js"));
-  EXPECT_FALSE(PathExists(scene.ext + L"\\index.html") || PathExists(scene.ext + L"\\readonly.txt"));
-  EXPECT_TRUE(PathExists(scene.program) && PathExists(run.processes[1].imagePath) && scene.CanariesIntact());
-}
-
 // Nothing goes while Illustrator runs; the confirmation, closed with the
 // title bar's button, counts as OK.
 TEST_F(Uninstall, WaitsForIllustratorToExitBeforeRemovingAnything) {
@@ -90,7 +76,7 @@ TEST_F(Uninstall, WaitsForIllustratorToExitBeforeRemovingAnything) {
     for (DWORD start = GetTickCount(); !confirmedAt && GetTickCount() - start < 60000;) Sleep(50);
     Sleep(2000);
     untouched = PathExists(scene.ext) && RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(12), L"PlayerDebugMode");
-    WriteFileText(stopFile, L"");
+    CloseHandle(CreateFileW(stopFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // never throws
   });
   RunOptions options = scene.Options(L"extdir=" + scene.ext);
   options.closeInsteadOfOk = true;

@@ -1,7 +1,5 @@
 #include "support.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -323,18 +321,6 @@ Host::~Host() {
   WaitForSingleObject(process.hProcess, 5000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-}
-
-bool IllustratorRuns() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  bool found = false;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
-    found = _wcsicmp(entry.szExeFile, L"Illustrator.exe") == 0;
-  }
-  CloseHandle(snapshot);
-  return found;
 }
 
 RunResult RunChecked(RunOptions options) {

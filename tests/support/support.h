@@ -113,7 +113,6 @@ struct Host {
   ~Host();
   PROCESS_INFORMATION process = {};
 };
-bool IllustratorRuns();
 
 // RunProgram with the run's temporary folder in the tests' folder unless one
 // is given; a run that ends on its timeout fails the test. Longest(): the

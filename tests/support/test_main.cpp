@@ -1,12 +1,13 @@
 #include <iostream>
 
+#include "driver/processes.h"
 #include "support.h"
 
 int wmain(int argc, wchar_t** argv) {
   testing::InitGoogleTest(&argc, argv);
   // The tests start and end stand-in hosts and wait for Illustrator.exe: a
   // real one would be waited for, and stopped neither.
-  if (IllustratorRuns()) {
+  if (IsHostRunning()) {
     std::cout << "Illustrator.exe is running: close it, then run the tests again." << std::endl;
     return 1;
   }
