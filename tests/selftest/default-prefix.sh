@@ -11,8 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tools/wine/user.sh"
 wine_side "$1"
-zip=$wine_build/selftest/pexloplay-ai-uninstaller-selftest.zip
-mkdir -p "$(dirname "$zip")"
+zip=$WINE_ROOT/pexloplay-ai-uninstaller-selftest.zip  # where that user may read it
 "$root/tools/selftest-zip.sh" "$wine_build" "$zip" >/dev/null
 export WINEPREFIX=$WINE_ROOT/default-prefix
 as_wine_user sh -c 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; wineserver -w'
@@ -20,14 +19,15 @@ as_wine_user sh -c 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"; wineboot -i
 # Wine would show no box at all.
 as_wine_user wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 as_wine_user wineserver -w  # what started with the old setting ends
-profile=$(echo "$WINEPREFIX"/drive_c/users/*[!P][!u][!b][!l][!i][!c])  # the user's, not Public
+profile=$WINEPREFIX/drive_c/users/$(as_wine_user whoami)
 keep=("$profile/canary.txt" "$WINEPREFIX/drive_c/canaries/canary.txt"
       "$profile/AppData/Roaming/Adobe/CEP/extensions/com.pexlo.play.ai/CSXS/manifest.xml"
       "$profile/AppData/Roaming/Adobe/CEP/extensions/com.pexlo.play.ai/index.html")
 csxs='HKCU\Software\Adobe\CSXS.11'
 as_wine_user sh -c 'for file; do mkdir -p "$(dirname "$file")" && echo "must stay: $file" >"$file"; done' - "${keep[@]}"
-as_wine_user wine reg add "$csxs" /v PlayerDebugMode /d 1 /f >/dev/null 2>&1
-as_wine_user wine reg add "$csxs" /v LogLevel /d 6 /f >/dev/null 2>&1
+for value in 'PlayerDebugMode 1' 'LogLevel 6'; do
+  as_wine_user wine reg add "$csxs" /v ${value% *} /d ${value#* } /f >/dev/null 2>&1
+done
 before=$(sha256sum "${keep[@]}")
 as_wine_user unzip -q "$zip" -d "$WINEPREFIX/drive_c/selftest"
 
