@@ -67,22 +67,6 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
   }
 }
 
-// Killed with exit code 0, the copy must not pass for having removed anything.
-TEST_F(Callers, CopyEndingWithoutAnOutcomeGivesOneWithoutAHang) {
-  const Scene scene(L"killed");
-  RunOptions options = scene.Options(L"extdir=" + scene.ext + L" wait=1");
-  options.timeoutMilliseconds = 20000;
-  options.onBox = [](const SeenBox& box) {
-    HANDLE copy = OpenProcess(PROCESS_TERMINATE, FALSE, box.processId);
-    TerminateProcess(copy, 0);
-    CloseHandle(copy);
-  };
-  const RunResult run = RunChecked(options);
-  EXPECT_EQ(run.ExitCode(0), 1u);
-  EXPECT_TRUE(PathExists(scene.ext + L"\\CSXS\\manifest.xml"));
-  EXPECT_EQ(scene.Log().back(), L"[Stage1] Copy ended without reporting an outcome, exit code: 1");
-}
-
 // With wait=1 the copy inherits the pipe it reports through and nothing else
 // of the first process: here, the write end of a pipe of the test's own that
 // the first process inherited. Once the first process has ended, that pipe

@@ -148,22 +148,12 @@ bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring&
   return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-Lines PendingDeletions() {
-  std::wstring data(65536, L'\0');
+bool IsPendingDeletion(const std::wstring& path) {
+  std::wstring data(65536, L'\0');  // pairs of names, the second empty for a deletion
   DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
   RegGetValueW(HKEY_LOCAL_MACHINE, kPendingKey, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, &data[0],
                &size);
-  Lines paths;  // pairs of (source, target); an empty target means delete
-  for (size_t start = 0; data[start] != L'\0'; start += wcslen(&data[start]) + 1) {
-    paths.push_back(&data[start]);
-    start += paths.back().size() + 1;
-  }
-  return paths;
-}
-
-bool IsPendingDeletion(const std::wstring& path) {
-  const Lines pending = PendingDeletions();
-  return std::find(pending.begin(), pending.end(), L"\\??\\" + path) != pending.end();
+  return (L'\0' + data).find(L'\0' + (L"\\??\\" + path) + L'\0' + L'\0') != std::wstring::npos;
 }
 
 namespace {

@@ -61,9 +61,7 @@ std::wstring CsxsKey(int version);
 void SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
 
-// The paths listed for deletion at the next restart (NT paths: \??\T:\x), and
-// whether a path is among them.
-Lines PendingDeletions();
+// Whether the path is listed for deletion at the next restart (the list is only read).
 bool IsPendingDeletion(const std::wstring& path);
 
 // Tests that set CSXS values start and end without PlayerDebugMode and

@@ -15,8 +15,6 @@ struct SeenBox {
   std::wstring caption;
   std::wstring text;
   DWORD style = 0;  // MessageBoxW's type argument, from the relay trace or the box's icon; 0 unknown
-  bool IsError() const { return style == (MB_OK | MB_ICONERROR); }
-  bool IsInformation() const { return style == (MB_OK | MB_ICONINFORMATION); }
 };
 
 struct SeenProcess {

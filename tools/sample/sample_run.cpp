@@ -119,7 +119,7 @@ int wmain(int argc, wchar_t** argv) {
   options.arguments = arguments;
   options.timeoutMilliseconds = 180000;  // longer than the wait for Illustrator
   options.onBox = [](const SeenBox& box) {
-    Print(std::wstring(L"  box (") + (box.IsError() ? L"error" : box.IsInformation() ? L"information" : L"?") +
+    Print(std::wstring(L"  box (") + (box.style == (MB_OK | MB_ICONERROR) ? L"error" : box.style == (MB_OK | MB_ICONINFORMATION) ? L"information" : L"?") +
           L") [" + box.caption + L"] " + box.text);
   };
   const RunResult run = RunProgram(options);
