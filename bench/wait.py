@@ -2,6 +2,9 @@
 """What hyperfine cannot time: how soon the removal starts once the host has
 exited, and the processor time of the wait for the host. Run by bench/run.sh
 (WINEPREFIX set, working folder T:\\bench); writes <results>/wait.json.
+Wine starts through the words of BENCH_WINE (a JSON list: the user and the
+variables Wine runs with, see tools/wine/user.sh), the prefix's %TEMP% is
+BENCH_TEMP. Run as root, it hands what it makes for Wine to the prefix's owner.
 
     wait.py <results> <latency samples> <seconds of processor time>
 """
@@ -16,7 +19,10 @@ import time
 
 results, samples, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 prefix = os.environ["WINEPREFIX"]
-log = glob.glob(prefix + "/drive_c/users/*/Temp")[0] + "/PexloPlayAiUninstall.log"
+wine = json.loads(os.environ.get("BENCH_WINE", "[]")) + ["wine"]
+temp = os.environ.get("BENCH_TEMP") or glob.glob(prefix + "/drive_c/users/*/Temp")[0]
+log = temp + "/PexloPlayAiUninstall.log"
+owner = os.stat(prefix)  # the user that runs Wine
 files = ["wait/com.pexlo.play.ai/" + name for name in ("CSXS/manifest.xml", "index.html", "js/main.js")]
 quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -33,8 +39,32 @@ def pids(test):
     return [int(pid) for pid in os.listdir("/proc") if pid.isdigit() and test("/proc/" + pid)]
 
 
+def wine_user(proc):
+    """Whether the process runs as the prefix's owner (not, for one, the runuser
+    that started it as root, whose command line is the same)."""
+    try:
+        return os.stat(proc).st_uid == owner.st_uid
+    except OSError:
+        return False
+
+
 def program_pids():
-    return pids(lambda proc: rb"T:\bench\wait\com.pexlo.play.ai" in read(proc + "/cmdline"))
+    return pids(lambda proc: rb"T:\bench\wait\com.pexlo.play.ai" in read(proc + "/cmdline") and wine_user(proc))
+
+
+def running(pid):
+    """Whether a Linux process has not yet ended (a zombie has)."""
+    stat = read("/proc/%d/stat" % pid).rsplit(b")", 1)
+    return len(stat) == 2 and stat[1].split()[0] not in (b"Z", b"X")
+
+
+def hand_over(folder):
+    """Everything in folder to the prefix's owner, so that Wine may delete it."""
+    if os.geteuid() != 0 or owner.st_uid == 0:
+        return
+    for path, folders, names in os.walk(folder):
+        for item in [path] + [os.path.join(path, name) for name in folders + names]:
+            os.chown(item, owner.st_uid, owner.st_gid)
 
 
 def ticks(pid):
@@ -50,7 +80,8 @@ def start(with_program):
     shutil.rmtree("wait", ignore_errors=True)
     for name in files + ["wait/launch/"]:
         os.makedirs(os.path.dirname(name), exist_ok=True)
-    host = subprocess.Popen(["wine", r"B:\Illustrator.exe", r"T:\bench\wait\host-exit"], **quiet)
+    hand_over("wait")
+    host = subprocess.Popen(wine + [r"B:\Illustrator.exe", r"T:\bench\wait\host-exit"], **quiet)
     time.sleep(1)  # listed in the process table long before the program looks
     if not with_program:
         return host, None
@@ -58,9 +89,10 @@ def start(with_program):
         with open(name, "w") as out:
             out.write('<ExtensionManifest ExtensionBundleId="com.pexlo.play.ai"/>\n')
     shutil.copy(os.path.dirname(prefix) + "/bin/pexloplay-ai-uninstaller.exe", "wait/launch")
+    hand_over("wait")
     if os.path.exists(log):
         os.remove(log)
-    program = subprocess.Popen(["wine", r"T:\bench\wait\launch\pexloplay-ai-uninstaller.exe",
+    program = subprocess.Popen(wine + [r"T:\bench\wait\launch\pexloplay-ai-uninstaller.exe",
                                 r"extdir=T:\bench\wait\com.pexlo.play.ai", "silent=1", "wait=1"], **quiet)
     limit = time.monotonic() + 30
     while read(log).decode("utf-16-le", "replace").count("extdir:") < 2:  # the copy's line is the second
@@ -83,6 +115,11 @@ def end(host, program):
 def latency(rng):
     """Milliseconds from the host's exit to the first file of the extension gone."""
     host, program = start(True)
+    # The stand-in's own Linux process: the one started, or its child when
+    # runuser started it.
+    stand_in = pids(lambda proc: rb"T:\bench\wait\host-exit" in read(proc + "/cmdline") and wine_user(proc))
+    if len(stand_in) != 1:
+        sys.exit("wait.py: the stand-in's process not found: %s" % stand_in)
     time.sleep(rng.uniform(0, 1))  # the host exits at any point of the 500 ms polling cycle
     if not all(map(os.path.exists, files)):
         sys.exit("wait.py: the removal started before the host exited")
@@ -91,7 +128,7 @@ def latency(rng):
     open("wait/host-exit", "w").close()
     while (exited is None or gone is None) and time.monotonic() < limit:
         now = time.monotonic()
-        if exited is None and host.poll() is not None:
+        if exited is None and not running(stand_in[0]):
             exited = now
         if gone is None and not all(map(os.path.exists, files)):
             gone = now
