@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the release .exe from scratch and packs it with README.md, LICENSE and
-# its SHA-256 checksum into dist/pexloplay-ai-uninstaller-<version>-win64.zip.
+# Builds the release .exe from scratch and packs it with README.md, LICENSE, the
+# integration guide with its two examples and the .exe's SHA-256 checksum into
+# dist/pexloplay-ai-uninstaller-<version>-win64.zip.
 #   tools/release.sh
 #   SIGN_PFX=<key.pfx> SIGN_PASSWORD=<password> tools/release.sh
 # With SIGN_PFX the .exe is signed (Authenticode, SHA-256, tools/sign.sh, which
@@ -22,7 +23,7 @@ packages="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then apt-get update -qq && apt-get install -y -qq $missing >/dev/null; fi
 program=pexloplay-ai-uninstaller.exe
-files=(README.md LICENSE)
+files=(README.md LICENSE docs/integration.md docs/examples/remove-extension.bat docs/examples/uninstall-section.nsh)
 for file in "${files[@]}"; do
   [ -f "$file" ] || { echo "release: $file is missing" >&2; exit 1; }
 done
