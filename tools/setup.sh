@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine: the MinGW-w64
-# cross compiler, Wine, CMake, GoogleTest's sources, and the Chinese and
-# Portuguese locales that the UI-language tests run Wine under, and NSIS for
-# the installer-integration test.
+# cross compiler, Wine, CMake, GoogleTest's sources, the Chinese and
+# Portuguese locales that the UI-language tests run Wine under, NSIS for the
+# installer-integration test, and openssl and osslsigncode for the signing test.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-          wine wine64 googletest locales python3 zip nsis)
+          wine wine64 googletest locales python3 zip nsis openssl osslsigncode)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()
