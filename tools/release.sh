@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release .exe from scratch and packs it with README.md, LICENSE, the
 # integration guide with its two examples and the .exe's SHA-256 checksum into
-# dist/pexloplay-ai-uninstaller-<version>-win64.zip.
+# dist/pexloplay-ai-uninstaller-<version>-win64.zip, and the self-test bundle
+# for Windows (tools/selftest-zip.sh) into ...-<version>-selftest.zip.
 #   tools/release.sh
 #   SIGN_PFX=<key.pfx> SIGN_PASSWORD=<password> tools/release.sh
 # With SIGN_PFX the .exe is signed (Authenticode, SHA-256, tools/sign.sh, which
@@ -18,7 +19,7 @@ if [ -n "${SIGN_PFX:-}" ]; then
 fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-packages="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake zip"
+packages="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake zip googletest"
 [ -z "${SIGN_PFX:-}" ] || packages="$packages osslsigncode"
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then apt-get update -qq && apt-get install -y -qq $missing >/dev/null; fi
@@ -31,14 +32,14 @@ done
 build=$root/build-release
 rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DUNINSTALLER_TESTS=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null  # the tests too, for the self-test bundle
 cmake --build "$build" -j2 >/dev/null
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=pexloplay-ai-uninstaller-$version-win64
-zipfile=$root/dist/$name.zip
+zipfile=$root/dist/$name.zip selftest=$root/dist/pexloplay-ai-uninstaller-$version-selftest.zip
 # An older zip of this version does not outlive a failed run, nor does this run's stage.
-rm -f "$zipfile" "$zipfile.sha256"
-trap '[ $? -eq 0 ] || rm -rf "$build/stage" "$zipfile" "$zipfile.sha256"' EXIT
+rm -f "$zipfile" "$zipfile.sha256" "$selftest"
+trap '[ $? -eq 0 ] || rm -rf "$build/stage" "$zipfile" "$zipfile.sha256" "$selftest"' EXIT
 "$root/tools/check-program.sh" "$build/bin/$program"  # size budget and system imports only
 
 stage=$build/stage/$name
@@ -58,5 +59,7 @@ find "$stage" -exec env TZ=UTC touch -d "@$stamp" {} +
 (cd "$build/stage" && TZ=UTC zip -q -X -D -9 "$zipfile" "$name/$program" "$name/SHA256SUMS" \
   "${files[@]/#/$name/}")
 (cd dist && sha256sum "$name.zip" >"$name.zip.sha256")
+"$root/tools/selftest-zip.sh" "$build" "$selftest" >/dev/null
 echo "dist/$name.zip"
+echo "dist/${selftest##*/}"
 cat "dist/$name.zip.sha256"
