@@ -14,7 +14,9 @@ wine_side "$1"
 zip=$WINE_ROOT/pexloplay-ai-uninstaller-selftest.zip  # where that user may read it
 "$root/tools/selftest-zip.sh" "$wine_build" "$zip" >/dev/null
 export WINEPREFIX=$WINE_ROOT/default-prefix
-as_wine_user sh -c 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; wineserver -w'
+# The tests leave read-only folders behind (Wine closes them to writing): opened again to go.
+as_wine_user sh -c 'wineserver -k 2>/dev/null; chmod -R u+rwX "$WINEPREFIX" 2>/dev/null; rm -rf "$WINEPREFIX" &&
+  wineboot -i >/dev/null 2>&1 && wineserver -w'
 # The one change to the default: there is no display here, and without one
 # Wine would show no box at all.
 as_wine_user wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1

@@ -117,17 +117,6 @@ std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
 }
 
-ScopedTempFolder::ScopedTempFolder(const std::wstring& folder) : saved(32768, L'\0') {
-  saved.resize(GetEnvironmentVariableW(L"TEMP", &saved[0], 32768));
-  SetEnvironmentVariableW(L"TMP", folder.c_str());
-  SetEnvironmentVariableW(L"TEMP", folder.c_str());
-}
-
-ScopedTempFolder::~ScopedTempFolder() {
-  SetEnvironmentVariableW(L"TMP", saved.c_str());
-  SetEnvironmentVariableW(L"TEMP", saved.c_str());
-}
-
 HeldFile::HeldFile(const std::wstring& path)
     : handle(path.empty() ? INVALID_HANDLE_VALUE
                           : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
@@ -318,7 +307,7 @@ RunResult RunChecked(RunOptions options) {
   const RunResult run = RunProgram(options);
   longest = std::max(longest, run.milliseconds);
   EXPECT_FALSE(run.timedOut) << "the run ended on its timeout of " << options.timeoutMilliseconds
-                             << " ms; what was left of it has been ended";
+                             << " ms; still running then, and ended: " << testing::PrintToString(run.leftOver);
   return run;
 }
 

@@ -42,13 +42,6 @@ void WriteFileText(const std::wstring& path, const std::wstring& text);  // as U
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 
-// Points TMP and TEMP of this process at a folder while it lives.
-struct ScopedTempFolder {
-  explicit ScopedTempFolder(const std::wstring& folder);
-  ~ScopedTempFolder();
-  std::wstring saved;
-};
-
 // Keeps a file open without FILE_SHARE_DELETE (nothing for an empty path).
 struct HeldFile {
   explicit HeldFile(const std::wstring& path);

@@ -17,7 +17,7 @@ const std::wstring kFailedLine = L"[Delete] SHFileOperation failed, fallback Rem
 // Each test logs into a temporary folder of its own.
 struct Files : CleanState {
   const std::wstring temp = MakeSandbox(L"files");
-  ScopedTempFolder scoped{temp};
+  const ScopedVariables scoped{{{L"TMP", temp}, {L"TEMP", temp}}};
   Lines Log() const { return ReadLogLines(temp); }
 };
 
@@ -117,7 +117,7 @@ TEST_F(Files, LinesGoBesideWritersThatShareAndAreLostOtherwise) {
     CloseHandle(writer);
   }
   EXPECT_EQ(Log(), (Lines{L"first", L"beside a sharing writer"}));
-  ScopedTempFolder missing(temp + L"\\absent");
+  const ScopedVariables missing{{{L"TMP", temp + L"\\absent"}, {L"TEMP", temp + L"\\absent"}}};
   WriteLog(L"nowhere to go");
   EXPECT_FALSE(PathExists(temp + L"\\absent"));
 }

@@ -7,26 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 
 namespace {
-
-// This process's environment with the given variables set (an empty value: left as it is).
-std::wstring EnvironmentWith(const std::map<std::wstring, std::wstring>& variables) {
-  std::wstring block;
-  LPWCH strings = GetEnvironmentStringsW();
-  for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-    const std::wstring text = entry, name = text.substr(0, text.find(L'=', 1));
-    const auto set = std::find_if(variables.begin(), variables.end(),
-                                  [&](const auto& variable) { return _wcsicmp(variable.first.c_str(), name.c_str()) == 0; });
-    if (set == variables.end() || set->second.empty()) block += text + L'\0';
-  }
-  FreeEnvironmentStringsW(strings);
-  for (const auto& [name, value] : variables) {
-    if (!value.empty()) block += name + L"=" + value + L'\0';
-  }
-  return block + L'\0';
-}
 
 std::wstring ImagePathOf(HANDLE process) {
   wchar_t path[MAX_PATH * 4] = {};
@@ -73,6 +57,20 @@ std::vector<DWORD> JobProcessIds(HANDLE job) {
 
 }  // namespace
 
+ScopedVariables::ScopedVariables(const std::map<std::wstring, std::wstring>& variables) {
+  for (const auto& [name, value] : variables) {
+    if (value.empty()) continue;
+    std::wstring old(32768, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name.c_str(), old.data(), 32768);
+    saved[name] = length ? std::optional<std::wstring>(old.substr(0, length)) : std::nullopt;
+    SetEnvironmentVariableW(name.c_str(), value.c_str());
+  }
+}
+
+ScopedVariables::~ScopedVariables() {
+  for (const auto& [name, value] : saved) SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+}
+
 std::wstring TracedText(const std::string& argument) {
   std::wstring text;
   for (size_t i = argument.find("L\"") + 2; i < argument.size() && argument[i] != '"'; ++i) {
@@ -96,17 +94,11 @@ std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::st
     if (line.find("trace:relay:load_list") != std::string::npos) calls.clear();
     const size_t at = line.find(call), close = line.rfind(") ret=");
     if (at == std::string::npos || close == std::string::npos) continue;
-    calls.emplace_back(1);
-    for (size_t i = at + call.size(), quoted = 0; i < close; ++i) {  // split at the commas outside quotes
-      if (quoted && line[i] == '\\') {
-        calls.back().back() += line[i++];
-      } else if (line[i] == '"') {
-        quoted = !quoted;
-      } else if (line[i] == ',' && !quoted) {
-        calls.back().emplace_back();
-        continue;
-      }
-      calls.back().back() += line[i];
+    static const std::regex argument(R"((?:[^,"]|"(?:[^"\\]|\\.)*")+)");  // up to a comma outside quotes
+    const std::string arguments = line.substr(at + call.size(), close - at - call.size());
+    calls.emplace_back();
+    for (std::sregex_iterator it(arguments.begin(), arguments.end(), argument), end; it != end; ++it) {
+      calls.back().push_back(it->str());
     }
   }
   return calls;
@@ -121,18 +113,17 @@ RunResult RunProgram(const RunOptions& options) {
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-  const std::wstring environment =
-      EnvironmentWith({{L"TMP", options.tempFolder}, {L"TEMP", options.tempFolder}, {L"APPDATA", options.appData}});
+  const ScopedVariables environment({{L"TMP", options.tempFolder}, {L"TEMP", options.tempFolder}, {L"APPDATA", options.appData}});
   std::wstring commandLine = L"\"" + options.program + L"\" " + options.arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION first = {};
-  const DWORD flags = CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
+  const DWORD flags = CREATE_SUSPENDED | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
   // Wine now and then fails to start a process at all (about one start in
   // 6,000, with ERROR_INTERNAL_ERROR): such a start is tried again.
   for (int attempt = 1; !CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr,
                                         options.inherited != nullptr, flags,
-                                        const_cast<wchar_t*>(environment.c_str()),
+                                        nullptr,
                                         options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
                                         &startup, &first);
        ++attempt) {
@@ -165,7 +156,13 @@ RunResult RunProgram(const RunOptions& options) {
       HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
       if (!process) continue;
       const std::wstring image = ImagePathOf(process);
-      if (!own.count(ParentOf(process)) || IsSystemHelper(image)) {
+      const bool child = own.count(ParentOf(process)) != 0;
+      if (child && image.empty() && !HasEnded(process)) {  // just started: told apart once it shows its image
+        CloseHandle(process);
+        foundOwn = true;
+        continue;
+      }
+      if (!child || IsSystemHelper(image)) {
         others.insert(id);
         CloseHandle(process);
         continue;
@@ -175,10 +172,7 @@ RunResult RunProgram(const RunOptions& options) {
       handles[id] = process;
       result.processes.push_back({id, image, STILL_ACTIVE});
     }
-    // A process seen right after its creation may not show its image yet.
-    for (SeenProcess& seen : result.processes) {
-      if (seen.imagePath.empty()) seen.imagePath = ImagePathOf(handles[seen.processId]);
-    }
+    if (result.processes[0].imagePath.empty()) result.processes[0].imagePath = ImagePathOf(first.hProcess);
     for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr;) {
       wchar_t text[4096] = {}, caption[4096] = {};
       SeenBox seen;
@@ -206,6 +200,9 @@ RunResult RunProgram(const RunOptions& options) {
     }
     if (ownEnded && !foundOwn) break;
     if (GetTickCount() - started > options.timeoutMilliseconds) {
+      for (DWORD id : own) {
+        if (!HasEnded(handles[id])) result.leftOver.push_back(ImagePathOf(handles[id]));
+      }
       result.timedOut = true;
       break;
     }

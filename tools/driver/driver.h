@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,10 +43,19 @@ struct RunResult {
   // both stages when the first is cmd or an installer), in the order they started.
   std::vector<SeenProcess> processes;
   std::vector<SeenBox> boxes;          // in the order they were shown
-  bool timedOut = false;  // what was left has been ended
+  bool timedOut = false;               // what was left has been ended
+  std::vector<std::wstring> leftOver;  // then: the program's processes that still ran
   DWORD milliseconds = 0;
   DWORD startError = 0;  // nonzero when the first process could not be created
   DWORD ExitCode(size_t index) const { return index < processes.size() ? processes[index].exitCode : STILL_ACTIVE; }
+};
+
+// Sets environment variables of this process while it lives (an empty value
+// leaves one as it is): the program's runs inherit them.
+struct ScopedVariables {
+  explicit ScopedVariables(const std::map<std::wstring, std::wstring>& variables);
+  ~ScopedVariables();
+  std::map<std::wstring, std::optional<std::wstring>> saved;
 };
 
 // Runs the program and every process it, or one of its descendants, starts to
