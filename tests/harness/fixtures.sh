@@ -15,9 +15,11 @@ set -euo pipefail
 wine_side "$2"
 root=$WINE_ROOT/sandbox/temp/pexloplay-ai-uninstaller-tests/fixtures
 extension=(CSXS/manifest.xml index.html js/main.js)
-if [ "$1" = check ]; then  # two extension folders of three files each, opened again to count
-  as_wine_user chmod -R u+rwX "$root/closed"
-  count=$(find "$root/closed" -type f | wc -l)
+close() { as_wine_user chmod "$1" "$root/closed/parent" && as_wine_user chmod "$2" "$root/closed/unlisted/com.pexlo.play.ai"; }
+if [ "$1" = check ]; then  # two extension folders of three files each, opened to be counted
+  close 700 700
+  count=$(as_wine_user find "$root/closed" -type f | wc -l)
+  close 000 300
   [ "$count" -eq 6 ] || { echo "closed folders: $count files of 6 left"; exit 1; }
   exit 0
 fi
@@ -40,6 +42,5 @@ as_wine_user bash -c '
       mkdir -p "$(dirname "$root/closed/$folder/com.pexlo.play.ai/$file")"
       printf "<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>" >"$root/closed/$folder/com.pexlo.play.ai/$file"
     done
-  done
-  chmod 000 "$root/closed/parent"
-  chmod 300 "$root/closed/unlisted/com.pexlo.play.ai"' - "$root" "${extension[@]}"
+  done' - "$root" "${extension[@]}"
+close 000 300

@@ -26,14 +26,19 @@ struct Files : CleanState {
 // top\keep.txt, top\a\x.txt, top\a\b\held.txt (held open), top\a\b\y.txt, and
 // top\a\ro\z.txt: the shell cannot delete top, a or b, so each gets the
 // failure line and a pass by hand, which deletes the rest and schedules the
-// held file. Read-only folders (b and ro) are emptied and removed all the same.
+// held file. Read-only folders (b and ro) are emptied and removed all the
+// same; so are read-only, hidden and system files, and names that only begin
+// with dots.
 TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   const std::wstring top = MakeSandbox(L"rm_held"), a = top + L"\\a", b = a + L"\\b", held = b + L"\\held.txt";
   MakeFolder(b);
   MakeFolder(a + L"\\ro");
-  for (const std::wstring& file : {top + L"\\keep.txt", a + L"\\x.txt", held, b + L"\\y.txt", a + L"\\ro\\z.txt"}) {
-    WriteFileText(file, L"x");
-  }
+  const Lines gone = {top + L"\\keep.txt", a + L"\\x.txt", b + L"\\y.txt", a + L"\\ro\\z.txt", b + L"\\.f", b + L"\\..ff",
+                      b + L"\\.. x", b + L"\\hidden", b + L"\\system"};
+  for (const std::wstring& file : gone) WriteFileText(file, L"x");
+  WriteFileText(held, L"x");
+  SetFileAttributesW((b + L"\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW((b + L"\\system").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   for (const std::wstring& folder : {b, a + L"\\ro"}) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
   HeldFile hold(held);
   DeleteOrScheduleFile(top + L"\\missing.txt");  // error 2: nothing to schedule
@@ -44,24 +49,8 @@ TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   EXPECT_EQ(log, (Lines{kFailedLine, kFailedLine, kFailedLine, kRemovedLine + a + L"\\ro"}));
   EXPECT_TRUE(PathExists(held) && IsPendingDeletion(held));
   EXPECT_FALSE(IsPendingDeletion(top + L"\\missing.txt"));
-  for (const std::wstring& gone : {top + L"\\keep.txt", a + L"\\x.txt", b + L"\\y.txt", a + L"\\ro"}) {
-    EXPECT_FALSE(PathExists(gone)) << testing::PrintToString(gone);
-  }
-}
-
-// Called directly, so that no shell delete of the top folder does the work.
-TEST_F(Files, PassByHandClearsAttributesAndSkipsOnlyDotAndDotDot) {
-  const std::wstring top = MakeSandbox(L"rm_hand");
-  for (DWORD attributes : {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
-    const std::wstring file = top + L"\\file" + std::to_wstring(attributes);
-    WriteFileText(file, L"x");
-    SetFileAttributesW(file.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
-  }
-  for (const wchar_t* name : {L".f", L"..ff", L"...x", L".. x"}) WriteFileText(top + L"\\" + name, L"x");
-  MakeFolder(top + L"\\.d");
-  EXPECT_TRUE(RemoveFolderByHand(top));
-  EXPECT_FALSE(PathExists(top));
-  EXPECT_EQ(Log(), Lines{kRemovedLine + top + L"\\.d"});  // the sub-folder's own shell delete
+  for (const std::wstring& path : gone) EXPECT_FALSE(PathExists(path)) << testing::PrintToString(path);
+  EXPECT_FALSE(PathExists(a + L"\\ro"));
 }
 
 // The link trees come from the sandbox_fixtures step (harness/fixtures.sh):
