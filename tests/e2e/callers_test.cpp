@@ -4,27 +4,7 @@
 
 #include "support.h"
 
-namespace {
-
-struct Callers : CleanState {};
-
-// A whole unattended run's lines: the first process's three, the copy's,
-// and between them the exit code that the waiting first process returns.
-Lines UnattendedLog(const Scene& scene, const RunResult& run) {
-  const std::wstring copy = run.processes.size() > 1 ? run.processes[1].imagePath : L"?";
-  return {kBanner,
-          L"extdir: " + scene.ext,
-          L"[Stage1] Relaunching from temp: " + copy,
-          kBanner,
-          L"extdir: " + scene.ext,
-          L"[Delete] SHFileOperation removed: " + scene.ext,
-          L"Extension directory deleted (or scheduled).",
-          L"[Stage1] Exit code from the copy: 0",
-          L"[Stage2] origdir: " + scene.launch + L"\\",
-          L"[Stage2] Removed empty directory: " + scene.launch};
-}
-
-}  // namespace
+using Callers = CleanState;
 
 // The process the caller started ends with the removal's outcome; with
 // silent=1 no box is shown in either process. After a removal the copy
@@ -42,7 +22,7 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
     SCOPED_TRACE(held ? "a file held open" : "nothing held");
     const Scene scene(L"unattended");
     const std::wstring heldFile = scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js";
-    const HeldFile hold(held ? heldFile : L"");
+    const FileHandle hold = Hold(held ? heldFile : L"");
     RunOptions options = scene.Options(L"extdir=\"" + scene.ext + L"\" wait=TRUE" + (held ? L"" : L" silent=yes"));
     options.newConsole = held;
     HANDLE readEnd = nullptr;
@@ -78,7 +58,10 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
       EXPECT_EQ(Lines(log.end() - std::min<size_t>(2, log.size()), log.end()),
                 (Lines{L"Failed to delete extension directory.", L"[Stage1] Exit code from the copy: 1"}));
     } else {
-      EXPECT_EQ(log, UnattendedLog(scene, run));
+      EXPECT_EQ(log, (Lines{kBanner, L"extdir: " + scene.ext, L"[Stage1] Relaunching from temp: " + run.processes[1].imagePath,
+                            kBanner, L"extdir: " + scene.ext, L"[Delete] SHFileOperation removed: " + scene.ext,
+                            L"Extension directory deleted (or scheduled).", L"[Stage1] Exit code from the copy: 0",
+                            L"[Stage2] origdir: " + scene.launch + L"\\", L"[Stage2] Removed empty directory: " + scene.launch}));
     }
   }
 }

@@ -4,18 +4,7 @@
 #include "removal/folder_removal.h"
 #include "support.h"
 
-namespace {
-
-struct Integration : CleanState {};
-
-// The user's own %APPDATA%, where the uninstall section finds the extension.
-std::wstring UserAppData() {
-  wchar_t appData[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
-  return appData;
-}
-
-}  // namespace
+using Integration = CleanState;
 
 // cmd returns the batch file's exit code, and the section's $0 (saved by the
 // test installer) is the program's: both are the removal's outcome. The
@@ -34,11 +23,11 @@ TEST_F(Integration, BatchFileAndNsisUninstallerGetTheRemovalsOutcome) {
     const std::wstring root = MakeSandbox(L"caller");
     RunOptions options;
     options.tempFolder = root;
-    options.appData = nsis ? UserAppData() : root + L"\\appdata";
+    options.appData = nsis ? _wgetenv(L"APPDATA") : root + L"\\appdata";  // the user's own for NSIS
     const std::wstring extension = options.appData + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai";
     RemoveExtensionDir(extension);
     MakeExtension(extension);
-    const HeldFile hold(held ? extension + L"\\index.html" : L"");
+    const FileHandle hold = Hold(held ? extension + L"\\index.html" : L"");
     if (nsis) {
       options.program = BinFile(L"pexlo-setup.exe");
       options.arguments = L"/D=" + root + L"\\app";
@@ -53,8 +42,8 @@ TEST_F(Integration, BatchFileAndNsisUninstallerGetTheRemovalsOutcome) {
     }
     const RunResult result = RunChecked(options);
     ASSERT_FALSE(result.timedOut);
-    const std::vector<unsigned char> saved = ReadFileBytes(root + L"\\nsis-result.txt");
-    EXPECT_EQ(nsis ? std::string(saved.begin(), saved.end()) : std::to_string(result.ExitCode(0)), held ? "1" : "0");
+    const std::string saved = ReadWholeFile(root + L"\\nsis-result.txt");
+    EXPECT_EQ(nsis ? saved : std::to_string(result.ExitCode(0)), held ? "1" : "0");
     EXPECT_EQ(PathExists(extension), held);
     const Lines boxes = {English(MessageId::ConfirmRemoval), English(held ? MessageId::RemoveFailed : MessageId::Removed)};
     EXPECT_EQ(Texts(result), nsis && held ? Lines{} : boxes);

@@ -112,18 +112,13 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   Require(PathExists(path), "a file of its own");
 }
 
-std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
-  std::ifstream file(fs::path(path), std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {});
-}
 
-HeldFile::HeldFile(const std::wstring& path)
-    : handle(path.empty() ? INVALID_HANDLE_VALUE
-                          : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
-  Require(path.empty() || handle != INVALID_HANDLE_VALUE, "a file held open");
+FileHandle Hold(const std::wstring& path) {
+  if (path.empty()) return FileHandle();
+  FileHandle held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  Require(static_cast<bool>(held), "a file held open");
+  return held;
 }
-
-HeldFile::~HeldFile() { CloseHandle(handle); }
 
 std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
 
@@ -154,13 +149,7 @@ void ClearTestValues(int version) {
   }
 }
 
-struct SavedValue {
-  int version;
-  std::wstring name;
-  DWORD type;
-  std::vector<BYTE> data;
-};
-std::vector<SavedValue> savedValues;
+std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>> savedValues;  // (version, name): (type, data)
 std::set<int> keysBefore;
 
 }  // namespace
@@ -177,14 +166,12 @@ void SavedCsxsValues::SetUp() {
       RegCloseKey(key);
     }
     for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
-      SavedValue value{version, name, 0, std::vector<BYTE>(65536)};
-      DWORD size = static_cast<DWORD>(value.data.size());
-      if (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &value.type,
-                       value.data.data(), &size) != ERROR_SUCCESS) {
-        continue;
+      DWORD type = 0, size = 65536;
+      std::string data(size, '\0');
+      if (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
+                       &size) == ERROR_SUCCESS) {
+        savedValues[{version, name}] = {type, data.substr(0, size)};
       }
-      value.data.resize(size);
-      savedValues.push_back(value);
     }
   }
 }
@@ -194,9 +181,9 @@ void SavedCsxsValues::TearDown() {
     ClearTestValues(version);
     if (!keysBefore.count(version)) RegDeleteKeyW(HKEY_CURRENT_USER, CsxsKey(version).c_str());  // the tests made it
   }
-  for (const SavedValue& value : savedValues) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(value.version).c_str(), value.name.c_str(), value.type,
-                    value.data.data(), static_cast<DWORD>(value.data.size()));
+  for (const auto& [key, value] : savedValues) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(key.first).c_str(), key.second.c_str(), value.first, value.second.data(),
+                    static_cast<DWORD>(value.second.size()));
   }
 }
 
@@ -222,7 +209,7 @@ RunOptions Scene::Options(const std::wstring& arguments) const {
 
 bool Scene::CanariesIntact() const {
   for (const std::wstring& canary : Canaries(root)) {
-    if (ReadFileBytes(canary).size() != wcslen(kCanaryText) * 2) return false;
+    if (ReadWholeFile(canary).size() != wcslen(kCanaryText) * 2) return false;
   }
   return true;
 }
@@ -274,7 +261,7 @@ Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip) {
     for (const std::wstring& folder : skip) skipped = skipped || IsWithin(path, folder);
     if (skipped) continue;
     const bool folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    snapshot[path] = folder ? std::vector<unsigned char>{} : ReadFileBytes(path);
+    snapshot[path] = folder ? std::string() : ReadWholeFile(path);
     if (folder && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) snapshot.merge(TakeSnapshot(path, skip));
   }
   FindClose(listing);

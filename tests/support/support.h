@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/handles.h"
 #include "driver.h"
 #include "i18n/messages.h"
 
@@ -40,14 +41,9 @@ bool PathExists(const std::wstring& path);
 void MakeFolder(const std::wstring& path);  // with missing parents
 void WriteFileText(const std::wstring& path, const std::wstring& text);  // as UTF-16LE, no mark
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 
 // Keeps a file open without FILE_SHARE_DELETE (nothing for an empty path).
-struct HeldFile {
-  explicit HeldFile(const std::wstring& path);
-  ~HeldFile();
-  HANDLE handle;
-};
+FileHandle Hold(const std::wstring& path);
 
 // HKEY_CURRENT_USER\Software\Adobe\CSXS.<version>, and values under a root.
 std::wstring CsxsKey(int version);
@@ -92,7 +88,7 @@ void MakeExtension(const std::wstring& folder);
 std::wstring FolderOfLength(const std::wstring& base, size_t length);
 
 // Every file and folder below root with its content, leaving out the subtrees in skip.
-using Snapshot = std::map<std::wstring, std::vector<unsigned char>>;
+using Snapshot = std::map<std::wstring, std::string>;
 Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
 bool IsWithin(const std::wstring& path, const std::wstring& folder);
 

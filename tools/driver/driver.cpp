@@ -29,11 +29,10 @@ DWORD ParentOf(HANDLE process) {
 // What the system, or Wine, starts inside a run's job on its own: a console
 // host, the desktop, services. Never one of the program's processes.
 bool IsSystemHelper(const std::wstring& imagePath) {
-  for (const wchar_t* name : {L"conhost.exe", L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe",
-                              L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe"}) {
-    if (_wcsicmp(FileNameOf(imagePath).c_str(), name) == 0) return true;
-  }
-  return false;
+  std::wstring name = L"|" + FileNameOf(imagePath) + L"|";
+  CharLowerW(name.data());
+  return std::wstring(L"|conhost.exe|explorer.exe|services.exe|winedevice.exe|plugplay.exe|svchost.exe|rpcss.exe|"
+                      L"winemenubuilder.exe|").find(name) != std::wstring::npos;
 }
 
 // Without a call trace: a box's icon is one of the shared system icons.
@@ -71,19 +70,15 @@ ScopedVariables::~ScopedVariables() {
   for (const auto& [name, value] : saved) SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
 }
 
-std::wstring TracedText(const std::string& argument) {
-  std::wstring text;
-  for (size_t i = argument.find("L\"") + 2; i < argument.size() && argument[i] != '"'; ++i) {
-    text += static_cast<wchar_t>(argument[i] == '\\' ? argument[++i] : argument[i]);
-  }
-  return text;
+std::string ReadWholeFile(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function) {
   wchar_t traceName[MAX_PATH] = {};
   GetEnvironmentVariableW(L"RELAY_LOG", traceName, MAX_PATH);
-  std::ifstream file(std::filesystem::path(traceName), std::ios::binary);
-  const std::string trace(std::istreambuf_iterator<char>(file), {}), call = "Call " + function + "(";
+  const std::string trace = ReadWholeFile(traceName), call = "Call " + function + "(";
   char prefix[16];
   wsprintfA(prefix, "%04lx:", processId);
   std::vector<std::vector<std::string>> calls;
@@ -231,8 +226,7 @@ std::wstring BinFile(const std::wstring& name) {
 }
 
 std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
-  std::ifstream file(std::filesystem::path(tempFolder + L"\\PexloPlayAiUninstall.log"), std::ios::binary);
-  const std::string bytes(std::istreambuf_iterator<char>(file), {});
+  const std::string bytes = ReadWholeFile(tempFolder + L"\\PexloPlayAiUninstall.log");
   const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);  // UTF-16LE as it is
   std::vector<std::wstring> lines;
   size_t start = 0;

@@ -63,6 +63,9 @@ struct ScopedVariables {
 // (what Wine starts of its own), and everything after the timeout, is ended.
 RunResult RunProgram(const RunOptions& options);
 
+// The bytes of a file; empty when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
+
 // A file in the build's bin folder (B:), where the built program lies.
 std::wstring BinFile(const std::wstring& name);
 std::wstring BuiltProgram();
@@ -79,7 +82,6 @@ std::wstring PlaceProgram(const std::wstring& folder);
 // "KERNEL32.CreateProcessW") made by a process, as the relay trace of the test
 // run shows them (RELAY_LOG; see tools/wine/run.sh and the prefix's
 // RelayInclude); a number argument in hex, a string one as ptr L"text", of
-// which the trace shows at most 200 characters.
+// which the trace shows at most 200 characters, with backslashes doubled.
 std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function);
 DWORD TracedNumber(const std::string& argument);  // its low 32 bits
-std::wstring TracedText(const std::string& argument);  // ASCII text only
