@@ -43,7 +43,7 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
     } else {
       SkipCheck("whether the program gives its console back: it needs Wine's call trace");
     }
-    EXPECT_EQ(Texts(run), (held ? Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)} : Lines{}));
+    EXPECT_EQ(run.Texts(), (held ? Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)} : Lines{}));
     if (held) ExpectIcon(run.boxes.at(1), MB_ICONERROR);
     ASSERT_EQ(run.processes.size(), 2u);
     EXPECT_EQ(run.ExitCode(0), held ? 1u : 0u);

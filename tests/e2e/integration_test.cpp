@@ -46,7 +46,7 @@ TEST_F(Integration, BatchFileAndNsisUninstallerGetTheRemovalsOutcome) {
     EXPECT_EQ(nsis ? saved : std::to_string(result.ExitCode(0)), held ? "1" : "0");
     EXPECT_EQ(PathExists(extension), held);
     const Lines boxes = {English(MessageId::ConfirmRemoval), English(held ? MessageId::RemoveFailed : MessageId::Removed)};
-    EXPECT_EQ(Texts(result), nsis && held ? Lines{} : boxes);
+    EXPECT_EQ(result.Texts(), nsis && held ? Lines{} : boxes);
     if (nsis) {
       EXPECT_FALSE(PathExists(root + L"\\app"));  // the section deletes the launch executable too
     } else if (HaveTrace()) {

@@ -17,7 +17,7 @@ void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language l
   EXPECT_EQ(run.processes.size(), 1u);
   EXPECT_EQ(run.ExitCode(0), 2u);
   const bool silent = arguments.find(L"silent=1") != std::wstring::npos;
-  EXPECT_EQ(Texts(run), silent ? Lines{} : Lines{ExpectedText(language, id)});
+  EXPECT_EQ(run.Texts(), silent ? Lines{} : Lines{ExpectedText(language, id)});
   for (const SeenBox& box : run.boxes) {
     EXPECT_EQ(box.caption, ExpectedText(language, MessageId::Title));
     ExpectIcon(box, MB_ICONERROR);
@@ -68,7 +68,7 @@ TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   RunOptions options = scene.Options(L"extdir=\"" + renamed + L"\" lang=en");
   options.onBox = [&](const SeenBox&) { WriteFileText(renamed + L"\\CSXS\\manifest.xml", L"<Other/>"); };
   const RunResult changed = RunChecked(options);
-  EXPECT_EQ(Texts(changed), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::MissingExtDir)}));
+  EXPECT_EQ(changed.Texts(), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::MissingExtDir)}));
   EXPECT_EQ(changed.ExitCode(1), 2u);
   EXPECT_TRUE(PathExists(renamed + L"\\index.html"));
   EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode"));
@@ -99,7 +99,7 @@ TEST_F(Refusal, FolderThatCannotBeLookedIntoFailsAndStays) {
     const RunResult run = RunChecked(scene.Options(L"extdir=" + folder + (silent ? L" silent=1 wait=1" : L"")));
     EXPECT_EQ(run.processes.size(), 1u);
     EXPECT_EQ(run.ExitCode(0), 1u);
-    EXPECT_EQ(Texts(run), silent ? Lines{} : Lines{English(MessageId::RemoveFailed)});
+    EXPECT_EQ(run.Texts(), silent ? Lines{} : Lines{English(MessageId::RemoveFailed)});
     const Lines log = scene.Log();
     EXPECT_EQ(Lines(log.begin() + std::min(logged, log.size()), log.end()),
               (Lines{kBanner, L"extdir: " + folder, L"[Delete] Cannot look into the folder, nothing deleted: " + folder,

@@ -15,9 +15,9 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   // The folder's trailing separators go before it is logged or passed on.
   const RunResult run = RunChecked(scene.Options(L"extdir=\"" + scene.ext + L"\\/\" lang=en"));
 
-  ASSERT_EQ(run.processes.size(), 2u) << testing::PrintToString(Texts(run));
+  ASSERT_EQ(run.processes.size(), 2u) << testing::PrintToString(run.Texts());
   EXPECT_EQ(run.ExitCode(0) + run.ExitCode(1), 0u);
-  EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
+  EXPECT_EQ(run.Texts(), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
   for (const SeenBox& box : run.boxes) {
     EXPECT_EQ(box.processId, run.processes[1].processId);
     EXPECT_EQ(box.caption, English(MessageId::Title));
@@ -82,7 +82,7 @@ TEST_F(Uninstall, WaitsForIllustratorToExitBeforeRemovingAnything) {
   const RunResult run = RunChecked(options);
   closer.join();
   EXPECT_TRUE(untouched);
-  EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
+  EXPECT_EQ(run.Texts(), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
   EXPECT_FALSE(PathExists(scene.ext) || RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(12), L"PlayerDebugMode"));
 }
 
@@ -157,7 +157,7 @@ TEST_F(Uninstall, SlowHostThatNeverExitsIsWaitedForTwoMinutes) {
   const RunResult run = RunChecked(options);
   const DWORD waited = GetTickCount() - confirmedAt;
   EXPECT_GE(waited, 120000u);  // the limit is a floor, not a speed target
-  EXPECT_EQ(Texts(run), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)}));
+  EXPECT_EQ(run.Texts(), (Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)}));
   EXPECT_EQ(run.ExitCode(0), 1u);
   EXPECT_TRUE(PathExists(held) && IsPendingDeletion(held));
 }

@@ -305,9 +305,3 @@ void ExpectIcon(const SeenBox& box, UINT icon) {
   EXPECT_EQ(box.style, MB_OK | icon) << testing::PrintToString(box.text);
 }
 
-Lines Texts(const RunResult& run) {
-  Lines texts;
-  for (const SeenBox& box : run.boxes) texts.push_back(box.text);
-  return texts;
-}
-

@@ -110,5 +110,3 @@ DWORD Longest();
 // The box's icon, read from the call trace or the box itself.
 void ExpectIcon(const SeenBox& box, UINT icon);
 
-// The texts of a run's boxes.
-Lines Texts(const RunResult& run);

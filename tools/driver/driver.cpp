@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include "common/paths.h"
+
 #include <winternl.h>
 
 #include <algorithm>
@@ -219,10 +221,8 @@ RunResult RunProgram(const RunOptions& options) {
 }
 
 std::wstring BinFile(const std::wstring& name) {
-  wchar_t own[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, own, MAX_PATH);
-  const std::wstring path = own;
-  return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+  const std::wstring own = GetOwnPath();
+  return own.substr(0, own.find_last_of(L'\\') + 1) + name;
 }
 
 std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {

@@ -48,6 +48,11 @@ struct RunResult {
   DWORD milliseconds = 0;
   DWORD startError = 0;  // nonzero when the first process could not be created
   DWORD ExitCode(size_t index) const { return index < processes.size() ? processes[index].exitCode : STILL_ACTIVE; }
+  std::vector<std::wstring> Texts() const {  // of the boxes, in order
+    std::vector<std::wstring> texts;
+    for (const SeenBox& box : boxes) texts.push_back(box.text);
+    return texts;
+  }
 };
 
 // Sets environment variables of this process while it lives (an empty value
