@@ -40,9 +40,7 @@ echo "selftest.cmd: exit code $status"
 if [ "$(sha256sum "${keep[@]}" 2>&1)" != "$before" ]; then
   echo "changed or gone:"; sha256sum "${keep[@]}" 2>&1 | diff <(echo "$before") - || true; status=1
 fi
-values=$(as_wine_user wine reg query "$csxs" 2>/dev/null | tr -d '\r')
-for value in 'PlayerDebugMode    REG_SZ    1' 'LogLevel    REG_SZ    6'; do
-  grep -qF "$value" <<<"$values" || { echo "CSXS.11 lost: $value"; status=1; }
-done
+values=$(as_wine_user wine reg query "$csxs" 2>/dev/null | grep -cE 'PlayerDebugMode +REG_SZ +1|LogLevel +REG_SZ +6')
+[ "$values" -eq 2 ] || { echo "CSXS.11 lost PlayerDebugMode or LogLevel"; status=1; }
 as_wine_user wineserver -k 2>/dev/null || true
 exit $status

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <set>
 
+#include "common/paths.h"
+
 namespace fs = std::filesystem;
 
 const wchar_t kBanner[] = L"--- Pexlo Play AI extension uninstaller start ---";
@@ -54,13 +56,9 @@ std::wstring ExpectedText(Language language, MessageId id) {
 }
 
 std::wstring TestsFolder() {
-  static const std::wstring folder = [] {  // as the test program found it: tests move TEMP
-    wchar_t temp[MAX_PATH] = {};
-    const DWORD length = GetTempPathW(MAX_PATH, temp);
-    Require(length > 0 && length < MAX_PATH - 80, "a temporary folder of fewer than 180 characters");
-    return std::wstring(temp) + L"pexloplay-ai-uninstaller-tests";
-  }();
-  return folder;
+  static const std::wstring temp = GetTempFolder();  // as the test program found it: tests move TEMP
+  Require(!temp.empty() && temp.size() < 180, "a temporary folder of fewer than 180 characters");
+  return temp + L"pexloplay-ai-uninstaller-tests";
 }
 
 std::wstring Fixture(const std::wstring& name) { return TestsFolder() + L"\\fixtures\\" + name; }

@@ -1,4 +1,4 @@
-// The program's work on files, folders and the log, on the sandbox drive.
+// The program's work on files, folders and the log, in the tests' folder.
 #include "driver/sequence.h"
 #include "log/log.h"
 #include "relocate/outcome.h"

@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include "common/paths.h"
+#include "relocate/relaunch.h"
 
 #include <winternl.h>
 
@@ -240,8 +241,7 @@ std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
 std::wstring BuiltProgram() { return BinFile(L"pexloplay-ai-uninstaller.exe"); }
 
 std::wstring PlaceProgram(const std::wstring& folder) {
-  std::error_code ignored;  // the copy below fails visibly instead
-  std::filesystem::create_directories(folder, ignored);
+  CreateDirectoryTree(folder);  // the copy below fails visibly instead
   const std::wstring target = folder + L"\\pexloplay-ai-uninstaller.exe";
   CopyFileW(BuiltProgram().c_str(), target.c_str(), FALSE);
   return target;
