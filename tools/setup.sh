@@ -5,7 +5,7 @@
 # installer-integration test, and openssl and osslsigncode for the signing test.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-          wine wine64 googletest locales python3 zip nsis openssl osslsigncode)
+          wine wine64 googletest locales python3 zip unzip nsis openssl osslsigncode)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()
