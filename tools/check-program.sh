@@ -20,7 +20,7 @@ if [ "$size" -gt "$budget" ]; then
   exit 1
 fi
 dlls=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
-known="advapi32.dll kernel32.dll msvcrt.dll shell32.dll shlwapi.dll user32.dll "
+known="advapi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll "
 if [ "$dlls" != "$known" ]; then
   echo "imports: $dlls"
   echo "allowed: $known"

@@ -25,8 +25,14 @@ class UniqueHandle {
   T get() const { return value_; }
   explicit operator bool() const { return value_ != InvalidValue(); }
   T release() { return std::exchange(value_, InvalidValue()); }
+  // Keeps the last error of the call that failed before it: a holder that
+  // closes on the way out of a failure never hides why it failed.
   void reset(T value = InvalidValue()) {
-    if (*this) Close(value_);
+    if (*this) {
+      const DWORD error = GetLastError();
+      Close(value_);
+      SetLastError(error);
+    }
     value_ = value;
   }
   // For calls that hand the new handle back through a pointer.
@@ -45,3 +51,13 @@ using SnapshotHandle = UniqueHandle<HANDLE, CloseHandle, -1>;  // CreateToolhelp
 using FindHandle = UniqueHandle<HANDLE, FindClose, -1>;        // FindFirstFileW
 using KernelHandle = UniqueHandle<HANDLE, CloseHandle, 0>;     // processes, threads, pipes
 using RegistryKey = UniqueHandle<HKEY, RegCloseKey, 0>;        // RegOpenKeyExW
+
+// The two handles that CreateProcessW hands back; the thread's closes first.
+struct ProcessHandles {
+  ProcessHandles() = default;
+  explicit ProcessHandles(const PROCESS_INFORMATION& started)
+      : process(started.hProcess), thread(started.hThread), id(started.dwProcessId) {}
+  KernelHandle process;
+  KernelHandle thread;  // declared last, so closed first
+  DWORD id = 0;
+};

@@ -16,18 +16,15 @@ bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' &&
 bool IsDeviceName(const std::wstring& name) {
   std::wstring base = name.substr(0, name.find(L'.'));
   while (!base.empty() && base.back() == L' ') base.pop_back();
-  for (wchar_t& c : base) {
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 0x20);
-  }
   for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
-    if (base == device) return true;
+    if (SameNameIgnoringCase(base, device)) return true;
   }
   const std::wstring digits = L"123456789\u00b9\u00b2\u00b3";
-  return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
+  return base.size() == 4 && (SameNameIgnoringCase(base.substr(0, 3), L"COM") || SameNameIgnoringCase(base.substr(0, 3), L"LPT")) &&
          digits.find(base[3]) != std::wstring::npos;
 }
 
-bool IsAcceptableComponent(const std::wstring& name) {
+bool IsPlainComponent(const std::wstring& name) {
   if (name.empty() || name == L"." || name == L"..") return false;
   // Windows drops trailing dots and blanks, so "a." or "..." would name
   // another folder than the one written; a device name names no folder.
@@ -54,12 +51,9 @@ std::vector<std::wstring> SplitComponents(const std::wstring& path) {
   return parts;
 }
 
-}  // namespace
+size_t LastSeparator(const std::wstring& path) { return path.find_last_of(L"\\/"); }
 
-std::wstring EnsureTrailingSeparator(const std::wstring& path) {
-  if (path.empty() || IsSeparator(path.back())) return path;
-  return path + L"\\";
-}
+}  // namespace
 
 std::wstring TrimTrailingSeparators(const std::wstring& path) {
   std::wstring trimmed = path;
@@ -67,21 +61,56 @@ std::wstring TrimTrailingSeparators(const std::wstring& path) {
   return trimmed;
 }
 
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  return folder.empty() ? name : folder + L"\\" + name;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  const size_t separator = LastSeparator(path);
+  return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t separator = LastSeparator(path);
+  return separator == std::wstring::npos ? L"" : TrimTrailingSeparators(path.substr(0, separator));
+}
+
+bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
 PathLook LookAt(const std::wstring& path) {
   PathLook look;
   look.attributes = GetFileAttributesW(path.c_str());
-  if (!look.Seen()) {
+  if (!look.Exists()) {
     const DWORD error = GetLastError();
     look.absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
   }
   return look;
 }
 
+bool CreateDirectoryTree(const std::wstring& path) {
+  const std::wstring folder = TrimTrailingSeparators(path);
+  // Cut to the classic limit, the path would name another folder.
+  if (folder.empty() || folder.size() >= MAX_PATH) return false;
+  if (!IsAbsent(folder)) return true;  // or may be: what uses it will tell
+
+  for (size_t index = 0; index < folder.size(); ++index) {
+    if (!IsSeparator(folder[index])) continue;
+    const std::wstring parent = folder.substr(0, index);
+    if (!parent.empty() && IsAbsent(parent)) {
+      CreateDirectoryW(parent.c_str(), nullptr);  // the last step below decides
+    }
+  }
+  return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
+}
+
 std::wstring GetTempFolder() {
   wchar_t buffer[MAX_PATH] = {};
   const DWORD length = GetTempPathW(MAX_PATH, buffer);
   if (length == 0 || length >= MAX_PATH) return L"";
-  return buffer;
+  return TrimTrailingSeparators(buffer);
 }
 
 std::wstring GetOwnPath() {
@@ -91,7 +120,7 @@ std::wstring GetOwnPath() {
   return std::wstring(buffer, length);
 }
 
-bool IsFolderBelowRoot(const std::wstring& path) {
+bool IsPlainPathBelowRoot(const std::wstring& path) {
   std::vector<std::wstring> components;
   size_t rootComponents = 0;  // components that make up the root itself
   if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) {
@@ -104,7 +133,7 @@ bool IsFolderBelowRoot(const std::wstring& path) {
   }
   if (components.size() <= rootComponents) return false;
   for (const std::wstring& name : components) {
-    if (!IsAcceptableComponent(name)) return false;
+    if (!IsPlainComponent(name)) return false;
   }
   return true;
 }

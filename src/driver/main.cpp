@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "driver/entry.h"
+#include "driver/run.h"
 
 int wmain(int argumentCount, wchar_t** argumentVector) {
   // First of all: DLLs loaded from now on come from the system folder only,

@@ -1,7 +1,6 @@
 #include "i18n/messages.h"
 
-#include <cwchar>
-
+#include "common/paths.h"
 #include "i18n/texts.h"
 
 namespace {
@@ -13,8 +12,8 @@ MessageCatalog CreateCatalog() {
   return catalog;
 }
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-  return text.compare(0, std::wcslen(prefix), prefix) == 0;
+bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) {
+  return SameNameIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -44,11 +43,9 @@ Language LanguageForUiLanguage(LANGID uiLanguage) {
 
 Language ParseLanguage(const std::wstring& value, Language current) {
   if (value.empty()) return current;
-  std::wstring lower = value;
-  for (wchar_t& c : lower) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 0x20);  // ASCII only
+  if (StartsWithIgnoringCase(value, L"zh") || SameNameIgnoringCase(value, L"cn") || SameNameIgnoringCase(value, L"chinese")) {
+    return Language::Chinese;
   }
-  if (StartsWith(lower, L"zh") || lower == L"cn" || lower == L"chinese") return Language::Chinese;
-  if (StartsWith(lower, L"pt") || lower == L"portuguese") return Language::Portuguese;
+  if (StartsWithIgnoringCase(value, L"pt") || SameNameIgnoringCase(value, L"portuguese")) return Language::Portuguese;
   return Language::English;
 }

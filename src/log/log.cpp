@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include "common/handles.h"
+#include "common/names.h"
 #include "common/paths.h"
 
 void WriteLog(const std::wstring& line) {
   // Without a usable temporary folder the bare file name resolves against the
   // current folder.
-  const std::wstring logPath = GetTempFolder() + L"PexloPlayAiUninstall.log";
+  const std::wstring logPath = JoinPath(GetTempFolder(), kLogFileName);
 
   // Append access only, and other writers admitted: both processes of a run,
   // and runs side by side, write at the same time. Each record goes out in

@@ -1,9 +1,9 @@
 #include "removal/extension_folder.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include "common/handles.h"
+#include "common/names.h"
 #include "common/paths.h"
 #include "removal/manifest.h"
 
@@ -12,7 +12,7 @@ namespace {
 constexpr DWORD kManifestReadLimit = 1 << 20;  // a CEP manifest is a few kilobytes
 
 bool HoldsThisBundlesManifest(const std::wstring& folder) {
-  FileHandle manifest(CreateFileW((folder + L"\\CSXS\\manifest.xml").c_str(), GENERIC_READ,
+  FileHandle manifest(CreateFileW(JoinPath(folder, L"CSXS\\manifest.xml").c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!manifest) return false;
@@ -25,7 +25,7 @@ bool HoldsThisBundlesManifest(const std::wstring& folder) {
 
 bool CanBeListed(const std::wstring& folder) {
   WIN32_FIND_DATAW entry = {};
-  return static_cast<bool>(FindHandle(FindFirstFileW((folder + L"\\*").c_str(), &entry)));
+  return static_cast<bool>(FindHandle(FindFirstFileW(JoinPath(folder, L"*").c_str(), &entry)));
 }
 
 }  // namespace
@@ -33,10 +33,8 @@ bool CanBeListed(const std::wstring& folder) {
 FolderVerdict JudgeExtensionFolder(const std::wstring& folder) {
   const PathLook look = LookAt(folder);
   if (look.absent) return FolderVerdict::Absent;
-  if (!look.Seen()) return FolderVerdict::CannotLook;
+  if (look.CannotLook()) return FolderVerdict::CannotLook;
   if ((look.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderVerdict::Foreign;
-  const bool named = CompareStringOrdinal(PathFindFileNameW(folder.c_str()), -1, L"com.pexlo.play.ai", -1, TRUE) ==
-                     CSTR_EQUAL;
-  if (!named && !HoldsThisBundlesManifest(folder)) return FolderVerdict::Foreign;
+  if (!SameNameIgnoringCase(FileNameOf(folder), kBundleId) && !HoldsThisBundlesManifest(folder)) return FolderVerdict::Foreign;
   return CanBeListed(folder) ? FolderVerdict::ThisExtension : FolderVerdict::CannotLook;
 }

@@ -33,19 +33,6 @@ bool ShellDelete(const std::wstring& folder) {
   return SHFileOperationW(&operation) == 0 && IsAbsent(folder);
 }
 
-// A link is removed as a link and never listed, so nothing behind it is
-// touched; a real folder gets the whole removal of its own.
-void RemoveEntry(const std::wstring& path, DWORD attributes) {
-  const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (IsLink(attributes) && isFolder) {
-    RemoveDirectoryW(path.c_str());  // the final existence test judges
-  } else if (isFolder) {
-    RemoveExtensionDir(path);  // its result shows in the parent's own test
-  } else {
-    DeleteOrScheduleFile(path);
-  }
-}
-
 }  // namespace
 
 void DeleteOrScheduleFile(const std::wstring& path) {
@@ -61,7 +48,7 @@ void DeleteOrScheduleFile(const std::wstring& path) {
 bool RemoveFolderByHand(const std::wstring& folder) {
   const PathLook look = LookAt(folder);
   if (look.absent) return true;
-  if (!look.Seen()) return false;  // what cannot be looked at is left alone
+  if (look.CannotLook()) return false;  // what cannot be looked at is left alone
   if (IsLink(look.attributes)) {
     RemoveDirectoryW(folder.c_str());
     return IsAbsent(folder);
@@ -74,12 +61,20 @@ bool RemoveFolderByHand(const std::wstring& folder) {
   }
   {
     WIN32_FIND_DATAW entry = {};
-    FindHandle listing(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    FindHandle listing(FindFirstFileW(JoinPath(folder, L"*").c_str(), &entry));
     if (listing) {
       do {
-        const std::wstring name = entry.cFileName;
+        const std::wstring name = entry.cFileName, path = JoinPath(folder, name);
         if (name == L"." || name == L"..") continue;
-        RemoveEntry(folder + L"\\" + name, entry.dwFileAttributes);
+        const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // Results are ignored here: the folder's own final look judges.
+        if (isFolder && IsLink(entry.dwFileAttributes)) {
+          RemoveDirectoryW(path.c_str());  // the link itself, never listed, so nothing behind it is touched
+        } else if (isFolder) {
+          RemoveExtensionDir(path);  // starts over: a shell delete of its own first
+        } else {
+          DeleteOrScheduleFile(path);
+        }
       } while (FindNextFileW(listing.get(), &entry));
     }
   }
@@ -91,7 +86,7 @@ bool RemoveExtensionDir(const std::wstring& folder) {
   if (folder.empty()) return false;
   const PathLook look = LookAt(folder);
   if (look.absent) return true;
-  if (!look.Seen()) return false;  // it may be there, and nothing in it can be shown to be ours
+  if (look.CannotLook()) return false;  // it may be there, and nothing in it can be shown to be ours
   if (ShellDelete(folder)) {
     WriteLog(L"[Delete] SHFileOperation removed: " + folder);
     return true;

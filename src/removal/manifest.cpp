@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/names.h"
+
 namespace {
 
 const wchar_t kWhiteSpace[] = L" \t\r\n";
@@ -68,7 +70,7 @@ bool IsThisBundlesManifest(const std::string& bytes) {
     if (at == std::wstring::npos || (text[at] != L'"' && text[at] != L'\'')) return false;
     const size_t valueEnd = text.find(text[at], at + 1);
     if (valueEnd == std::wstring::npos) return false;
-    if (name == L"ExtensionBundleId") return text.compare(at + 1, valueEnd - at - 1, L"com.pexlo.play.ai") == 0;
+    if (name == L"ExtensionBundleId") return text.compare(at + 1, valueEnd - at - 1, kBundleId) == 0;
     at = valueEnd + 1;
   }
   return false;

@@ -1,8 +1,7 @@
 // The program's work on files, folders and the log, in the tests' folder.
-#include "driver/sequence.h"
 #include "log/log.h"
+#include "relocate/launch_location.h"
 #include "relocate/outcome.h"
-#include "relocate/relaunch.h"
 #include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
 #include "support.h"
@@ -35,8 +34,8 @@ TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   MakeFolder(a + L"\\ro");
   const Lines gone = {top + L"\\keep.txt", a + L"\\x.txt", b + L"\\y.txt", a + L"\\ro\\z.txt", b + L"\\.f", b + L"\\..ff",
                       b + L"\\.. x", b + L"\\hidden", b + L"\\system"};
-  for (const std::wstring& file : gone) WriteFileText(file, L"x");
-  WriteFileText(held, L"x");
+  for (const std::wstring& file : gone) MakeFile(file);
+  MakeFile(held);
   SetFileAttributesW((b + L"\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   SetFileAttributesW((b + L"\\system").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   for (const std::wstring& folder : {b, a + L"\\ro"}) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -47,10 +46,10 @@ TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   Lines log = Log();  // ro's own shell delete comes where the listing puts it
   std::sort(log.begin(), log.end());
   EXPECT_EQ(log, (Lines{kFailedLine, kFailedLine, kFailedLine, kRemovedLine + a + L"\\ro"}));
-  EXPECT_TRUE(PathExists(held) && IsPendingDeletion(held));
+  EXPECT_TRUE(Exists(held) && IsPendingDeletion(held));
   EXPECT_FALSE(IsPendingDeletion(top + L"\\missing.txt"));
-  for (const std::wstring& path : gone) EXPECT_FALSE(PathExists(path)) << testing::PrintToString(path);
-  EXPECT_FALSE(PathExists(a + L"\\ro"));
+  for (const std::wstring& path : gone) EXPECT_TRUE(IsAbsent(path)) << testing::PrintToString(path);
+  EXPECT_TRUE(IsAbsent(a + L"\\ro"));
 }
 
 // The link trees come from the sandbox_fixtures step (harness/fixtures.sh):
@@ -58,17 +57,17 @@ TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
 TEST_F(Files, PassByHandNeverFollowsALink) {
   if (!InBuildPrefix()) GTEST_SKIP() << "needs the links that harness/fixtures.sh makes";
   MakeFolder(Fixture(L"links\\inner\\sub"));
-  WriteFileText(Fixture(L"links\\inner\\plain.txt"), L"x");
-  WriteFileText(Fixture(L"links\\inner\\sub\\plain.txt"), L"x");
+  MakeFile(Fixture(L"links\\inner\\plain.txt"));
+  MakeFile(Fixture(L"links\\inner\\sub\\plain.txt"));
   for (const std::wstring name : {L"inner", L"outer"}) {
     const std::wstring folder = Fixture(L"links\\" + name), target = folder + L"_target";
-    Require(PathExists(target + L"\\deep\\canary.txt"), "the links that harness/fixtures.sh makes");
+    Require(Exists(target + L"\\deep\\canary.txt"), "the links that harness/fixtures.sh makes");
     const bool removed = RemoveFolderByHand(folder);
-    EXPECT_EQ(removed, !PathExists(folder));
+    EXPECT_EQ(removed, IsAbsent(folder));
     EXPECT_EQ(ReadWholeFile(target + L"\\canary.txt").size(), 6u);
     EXPECT_EQ(ReadWholeFile(target + L"\\deep\\canary.txt").size(), 6u);
   }
-  EXPECT_FALSE(PathExists(Fixture(L"links\\inner\\plain.txt")));
+  EXPECT_TRUE(IsAbsent(Fixture(L"links\\inner\\plain.txt")));
   EXPECT_EQ(Log(), Lines{kRemovedLine + Fixture(L"links\\inner\\sub")});  // deep\ never reached the shell
 }
 
@@ -78,9 +77,9 @@ TEST_F(Files, PassByHandNeverFollowsALink) {
 // sandbox_fixtures step (harness/fixtures.sh).
 TEST_F(Files, ExtensionFolderByNameOrManifestAndOnlyWhenItCanBeLookedInto) {
   MakeFolder(temp + L"\\e\\CSXS");
-  WriteFileText(temp + L"\\e\\CSXS\\manifest.xml", L"\uFEFF<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\">");
+  MakeFile(temp + L"\\e\\CSXS\\manifest.xml", Utf16("<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\">", false));
   MakeFolder(temp + L"\\COM.Pexlo.Play.AI");
-  WriteFileText(temp + L"\\e\\com.pexlo.play.ai", L"a file of that name");
+  MakeFile(temp + L"\\e\\com.pexlo.play.ai", "a file of that name");
   const std::pair<std::wstring, FolderVerdict> cases[] = {
       {temp + L"\\e", FolderVerdict::ThisExtension},
       {temp + L"\\COM.Pexlo.Play.AI", FolderVerdict::ThisExtension},
@@ -98,12 +97,11 @@ TEST_F(Files, ExtensionFolderByNameOrManifestAndOnlyWhenItCanBeLookedInto) {
 // Other writers are admitted: a line is lost only beside a writer that does
 // not admit others, or without a folder to write to.
 TEST_F(Files, LinesGoBesideWritersThatShareAndAreLostOtherwise) {
-  const std::wstring path = temp + L"\\PexloPlayAiUninstall.log";
+  const std::wstring path = JoinPath(temp, kLogFileName);
   WriteLog(L"first");
   for (DWORD share : {FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_SHARE_READ}) {
-    HANDLE writer = CreateFileW(path.c_str(), FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FileHandle writer(CreateFileW(path.c_str(), FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING, 0, nullptr));
     WriteLog(share & FILE_SHARE_WRITE ? L"beside a sharing writer" : L"lost");
-    CloseHandle(writer);
   }
   EXPECT_EQ(Log(), (Lines{L"first", L"beside a sharing writer"}));
 }
@@ -118,41 +116,58 @@ TEST_F(Files, OutcomeTravelsOnlyThroughAPipeAndOnlyAsAnExitCode) {
     DWORD written = 0;
     WriteFile(writeEnd.get(), &sent, sent == 4 ? 0 : sizeof(sent), &written, nullptr);  // 4: nothing written
     writeEnd.reset();
-    EXPECT_EQ(WaitForCopyOutcome(readEnd.get()), sent <= 2 ? static_cast<int>(sent) : 1) << sent;
+    EXPECT_EQ(ReadCopyOutcome(readEnd.get()), sent <= 2 ? static_cast<int>(sent) : 1) << sent;
   }
   EXPECT_EQ(Log().back(), L"[Stage1] Copy ended without reporting an outcome, exit code: 1");
   FileHandle file(CreateFileW((temp + L"\\not a pipe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  Arguments copy;
-  copy.stage = L"2";
-  copy.outcome = HandleText(file.get());
-  ReportOutcome(copy, 0);
+  ReportOutcome(file.get(), 0);
   EXPECT_EQ(GetFileSize(file.get(), nullptr), 0u);
   EXPECT_EQ(GetFileType(file.get()), static_cast<DWORD>(FILE_TYPE_DISK));  // and left open
 }
 
-// Without its own path the copy does not know which file it was started as:
-// nothing in the launch folder may go, and the folder itself must never be
-// handed to the deletion at restart.
-TEST_F(Files, LaunchFolderIsLeftAloneWithoutOwnPath) {
-  const std::wstring launch = temp + L"\\Tools";
+// The copy deletes the launch executable (named like its own file) and
+// removes the launch folder once nothing else is left in it. Without its own
+// path it does not know which file it was started as: nothing in the launch
+// folder may go, and the folder itself is never handed to the deletion at restart.
+TEST_F(Files, LaunchLocationLosesTheLaunchExecutableAndAnEmptiedFolder) {
+  const std::wstring launch = temp + L"\\Tools", program = launch + L"\\u.exe", origdir = L"[Stage2] origdir: " + launch + L"\\";
   MakeFolder(launch);
-  WriteFileText(launch + L"\\u.exe", L"launch executable");
+  MakeFile(program);
+  MakeFile(launch + L"\\readme.txt");
   CleanLaunchLocation(launch, L"");
-  EXPECT_TRUE(PathExists(launch + L"\\u.exe"));
-  EXPECT_FALSE(IsPendingDeletion(launch) || IsPendingDeletion(launch + L"\\u.exe"));
-  EXPECT_EQ(Log(), Lines{L"[Stage2] origdir: " + launch + L"\\"});
+  EXPECT_TRUE(Exists(program));
+  EXPECT_FALSE(IsPendingDeletion(launch) || IsPendingDeletion(program));
+  CleanLaunchLocation(launch, L"T:\\work\\u.exe");
+  EXPECT_TRUE(IsAbsent(program) && Exists(launch));
+  DeleteFileW((launch + L"\\readme.txt").c_str());
+  MakeFile(program);
+  CleanLaunchLocation(launch, L"T:\\work\\u.exe");
+  EXPECT_TRUE(IsAbsent(launch));
+  EXPECT_EQ(Log(), (Lines{origdir, origdir, origdir, L"[Stage2] Removed empty directory: " + launch}));
+}
+
+// The pass by hand removes what it has emptied, down to the folder itself;
+// each sub-folder starts over with a shell delete of its own.
+TEST_F(Files, PassByHandRemovesTheFoldersItEmpties) {
+  const std::wstring top = MakeSandbox(L"by_hand");
+  MakeFolder(top + L"\\a");
+  MakeFile(top + L"\\a\\x.txt");
+  MakeFile(top + L"\\y.txt");
+  EXPECT_TRUE(RemoveFolderByHand(top));
+  EXPECT_TRUE(IsAbsent(top));
+  EXPECT_EQ(Log(), Lines{kRemovedLine + top + L"\\a"});
 }
 
 TEST_F(Files, CreateDirectoryTreeMakesWhatIsMissingWithinTheClassicLimit) {
   const std::wstring root = temp;
-  WriteFileText(root + L"\\file", L"x");
+  MakeFile(root + L"\\file");
   EXPECT_TRUE(CreateDirectoryTree(root + L"/x//y\\z/"));
-  EXPECT_TRUE(PathExists(root + L"\\x\\y\\z"));
+  EXPECT_TRUE(Exists(root + L"\\x\\y\\z"));
   EXPECT_TRUE(CreateDirectoryTree(root + L"\\file\\"));  // anything that exists counts
   EXPECT_FALSE(CreateDirectoryTree(root + L"\\file\\sub"));
   EXPECT_FALSE(CreateDirectoryTree(L"\\/"));
   const std::wstring fits = root + L"\\" + std::wstring(259 - root.size() - 1, L'f');
   EXPECT_TRUE(CreateDirectoryTree(fits));
   EXPECT_FALSE(CreateDirectoryTree(root + L"\\long\\" + std::wstring(260 - root.size() - 6, L'l')));
-  EXPECT_FALSE(PathExists(root + L"\\long"));  // nothing made on the way
+  EXPECT_TRUE(IsAbsent(root + L"\\long"));  // nothing made on the way
 }

@@ -5,15 +5,13 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "common/handles.h"
+#include "common/names.h"
 #include "common/paths.h"
-#include "driver.h"
-
-namespace fs = std::filesystem;
+#include "runner.h"
 
 namespace {
 
@@ -28,14 +26,6 @@ void Print(const std::wstring& text) {
   fflush(stdout);
 }
 
-bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void MakeFolder(const std::wstring& path) { fs::create_directories(path); }
-
-void WriteFileText(const std::wstring& path, const std::string& text) { std::ofstream(fs::path(path)) << text; }
-
-std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
-
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
   wchar_t* path = nullptr;
   SHGetKnownFolderPath(id, 0, nullptr, &path);
@@ -47,46 +37,45 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 // A bundle id folder with a manifest, web assets, a few hundred files of
 // dependencies, non-Latin names and a read-only file.
 void InstallExtension(const std::wstring& ext) {
-  MakeFolder(ext + L"\\CSXS");
-  WriteFileText(ext + L"\\CSXS\\manifest.xml",
+  CreateDirectoryTree(ext + L"\\CSXS");
+  WriteFileBytes(ext + L"\\CSXS\\manifest.xml",
                 "<?xml version=\"1.0\"?><ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\" Version=\"9.0\"/>");
-  WriteFileText(ext + L"\\index.html", "<!doctype html><script src=\"js/main.js\"></script>");
-  WriteFileText(ext + L"\\.debug", "<ExtensionList/>");
-  MakeFolder(ext + L"\\js");
-  WriteFileText(ext + L"\\js\\main.js", "init();");
-  MakeFolder(ext + L"\\locale\\\u4e2d\u6587");
-  WriteFileText(ext + L"\\locale\\\u4e2d\u6587\\\u6d88\u606f.json", "{}");
-  WriteFileText(ext + L"\\locale\\extens\u00e3o.json", "{}");
-  WriteFileText(ext + L"\\LICENSE.txt", "licence");
+  WriteFileBytes(ext + L"\\index.html", "<!doctype html><script src=\"js/main.js\"></script>");
+  WriteFileBytes(ext + L"\\.debug", "<ExtensionList/>");
+  CreateDirectoryTree(ext + L"\\js");
+  WriteFileBytes(ext + L"\\js\\main.js", "init();");
+  CreateDirectoryTree(ext + L"\\locale\\\u4e2d\u6587");
+  WriteFileBytes(ext + L"\\locale\\\u4e2d\u6587\\\u6d88\u606f.json", "{}");
+  WriteFileBytes(ext + L"\\locale\\extens\u00e3o.json", "{}");
+  WriteFileBytes(ext + L"\\LICENSE.txt", "licence");
   SetFileAttributesW((ext + L"\\LICENSE.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   for (int package = 0; package < 30; ++package) {
     const std::wstring dir = ext + L"\\node_modules\\pkg-" + std::to_wstring(package);
-    MakeFolder(dir + L"\\lib\\internal");
-    WriteFileText(dir + L"\\package.json", "{\"name\":\"pkg\"}");
+    CreateDirectoryTree(dir + L"\\lib\\internal");
+    WriteFileBytes(dir + L"\\package.json", "{\"name\":\"pkg\"}");
     for (int file = 0; file < 4; ++file) {
-      WriteFileText(dir + L"\\lib\\part" + std::to_wstring(file) + L".js", "module.exports = 1;");
-      WriteFileText(dir + L"\\lib\\internal\\util" + std::to_wstring(file) + L".js", "module.exports = 2;");
+      WriteFileBytes(dir + L"\\lib\\part" + std::to_wstring(file) + L".js", "module.exports = 1;");
+      WriteFileBytes(dir + L"\\lib\\internal\\util" + std::to_wstring(file) + L".js", "module.exports = 2;");
     }
   }
 }
 
 int CountFiles(const std::wstring& folder) {
   WIN32_FIND_DATAW entry = {};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  FindHandle search(FindFirstFileW(JoinPath(folder, L"*").c_str(), &entry));
+  if (!search) return 0;
   int count = 0;
   do {
     const std::wstring name = entry.cFileName;
     if (name == L"." || name == L"..") continue;
-    count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(folder + L"\\" + name) : 1;
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
+    count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(JoinPath(folder, name)) : 1;
+  } while (FindNextFileW(search.get(), &entry));
   return count;
 }
 
 void PrintState(const std::wstring& when, const std::wstring& ext) {
   Print(L"== " + when);
-  Print(L"  extension folder: " + (PathExists(ext) ? L"present, " + std::to_wstring(CountFiles(ext)) + L" files" : L"absent"));
+  Print(L"  extension folder: " + (Exists(ext) ? L"present, " + std::to_wstring(CountFiles(ext)) + L" files" : L"absent"));
   for (int version : kSampleVersions) {
     Print(L"  HKCU\\" + CsxsKey(version) + L" PlayerDebugMode: " +
           (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), L"PlayerDebugMode", RRF_RT_ANY, nullptr, nullptr,
@@ -98,11 +87,9 @@ void PrintState(const std::wstring& when, const std::wstring& ext) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring lang = argc > 1 ? argv[1] : L"zh";
-  const std::wstring ext = KnownFolder(FOLDERID_RoamingAppData) + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai";
+  const std::wstring ext = KnownFolder(FOLDERID_RoamingAppData) + L"\\Adobe\\CEP\\extensions\\" + kBundleId;
   const std::wstring launch = KnownFolder(FOLDERID_LocalAppData) + L"\\Pexlo\\Play Uninstaller";
-  wchar_t tempPath[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, tempPath);
-  const std::wstring temp = TrimTrailingSeparators(tempPath);
+  const std::wstring temp = GetTempFolder();
 
   InstallExtension(ext);
   for (int version : kSampleVersions) {
@@ -122,18 +109,18 @@ int wmain(int argc, wchar_t** argv) {
     Print(std::wstring(L"  box (") + (box.style == (MB_OK | MB_ICONERROR) ? L"error" : box.style == (MB_OK | MB_ICONINFORMATION) ? L"information" : L"?") +
           L") [" + box.caption + L"] " + box.text);
   };
-  const RunResult run = RunProgram(options);
+  const RunResult run = RunProgram(std::move(options));
   for (size_t i = 0; i < run.processes.size(); ++i) {
     Print(L"  process " + std::to_wstring(i + 1) + L" " + run.processes[i].imagePath + L" exit code " +
           std::to_wstring(run.processes[i].exitCode));
   }
-  Print(L"== log lines of this run (" + temp + L"\\PexloPlayAiUninstall.log)");
+  Print(L"== log lines of this run (" + JoinPath(temp, kLogFileName) + L")");
   const std::vector<std::wstring> log = ReadLogLines(temp);
   for (size_t i = logLinesBefore; i < log.size(); ++i) Print(L"  " + log[i]);
   PrintState(L"after", ext);
-  Print(L"  launch executable: " + std::wstring(PathExists(program) ? L"present" : L"gone") + L", launch folder: " +
-        (PathExists(launch) ? L"present" : L"gone"));
+  Print(L"  launch executable: " + std::wstring(Exists(program) ? L"present" : L"gone") + L", launch folder: " +
+        (Exists(launch) ? L"present" : L"gone"));
 
-  const bool removed = !PathExists(ext) && run.ExitCode(run.processes.size() - 1) == 0;
+  const bool removed = IsAbsent(ext) && run.ExitCode(run.processes.size() - 1) == 0;
   return removed && !run.timedOut ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "driver/processes.h"
+#include "driver/host_wait.h"
 #include "support.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -10,24 +10,24 @@
 #include <vector>
 
 #include "common/handles.h"
-#include "driver.h"
+#include "common/names.h"
+#include "common/paths.h"
 #include "i18n/messages.h"
+#include "runner.h"
 
 using Lines = std::vector<std::wstring>;
-extern const wchar_t kBanner[];
 
-// What the user must see, written out here independently of the program's catalog.
-std::wstring ExpectedText(Language language, MessageId id);
-inline std::wstring English(MessageId id) { return ExpectedText(Language::English, id); }
+// A text of the program's catalog.
+std::wstring Text(Language language, MessageId id);
+inline std::wstring English(MessageId id) { return Text(Language::English, id); }
 
-// %TEMP%\pexloplay-ai-uninstaller-tests, and what harness/fixtures.sh makes in
-// its fixtures folder.
+// %TEMP%\pexloplay-ai-uninstaller-tests, and what harness/linux-fixtures.sh
+// makes in its fixtures folder.
 std::wstring TestsFolder();
 std::wstring Fixture(const std::wstring& name);
 // Run by tools/wine/run.sh in the build's prefix, where the fixtures and the
 // call trace are.
 bool InBuildPrefix();
-bool HaveTrace();
 // A check that cannot be made here: said once per reason and counted, never
 // passed in silence. Each test program prints the count at its end.
 void SkipCheck(const std::string& why);
@@ -37,16 +37,12 @@ void Require(bool condition, const std::string& what);
 
 // A new, empty folder <tests folder>\<name>_<process id>_<tick count>_<counter>.
 std::wstring MakeSandbox(const std::wstring& name);
-bool PathExists(const std::wstring& path);
 void MakeFolder(const std::wstring& path);  // with missing parents
-void WriteFileText(const std::wstring& path, const std::wstring& text);  // as UTF-16LE, no mark
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+void MakeFile(const std::wstring& path, const std::string& bytes = "x");
 
 // Keeps a file open without FILE_SHARE_DELETE (nothing for an empty path).
 FileHandle Hold(const std::wstring& path);
 
-// HKEY_CURRENT_USER\Software\Adobe\CSXS.<version>, and values under a root.
-std::wstring CsxsKey(int version);
 void SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
 
@@ -90,7 +86,6 @@ std::wstring FolderOfLength(const std::wstring& base, size_t length);
 // Every file and folder below root with its content, leaving out the subtrees in skip.
 using Snapshot = std::map<std::wstring, std::string>;
 Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
-bool IsWithin(const std::wstring& path, const std::wstring& folder);
 
 // The stand-in Illustrator.exe, which runs until stopFile exists, or until
 // this holder ends it, and meanwhile keeps heldFile (when given) open
@@ -98,7 +93,7 @@ bool IsWithin(const std::wstring& path, const std::wstring& folder);
 struct Host {
   explicit Host(const std::wstring& stopFile, const std::wstring& heldFile = L"");
   ~Host();
-  PROCESS_INFORMATION process = {};
+  ProcessHandles process;
 };
 
 // RunProgram with the run's temporary folder in the tests' folder unless one
@@ -109,4 +104,3 @@ DWORD Longest();
 
 // The box's icon, read from the call trace or the box itself.
 void ExpectIcon(const SeenBox& box, UINT icon);
-

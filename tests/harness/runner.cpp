@@ -1,0 +1,273 @@
+#include "runner.h"
+
+#include <winternl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+
+#include "common/names.h"
+#include "common/paths.h"
+
+namespace {
+
+struct Process {
+  SeenProcess seen;
+  KernelHandle handle;
+};
+
+struct Run {
+  std::vector<Process> processes;  // the run's own
+  std::set<DWORD> others;          // in the job, but not the run's
+  std::set<HWND> answered;
+  std::map<DWORD, size_t> boxesPerProcess;
+};
+
+std::wstring ImagePathOf(HANDLE process) {
+  wchar_t path[MAX_PATH * 4] = {};
+  DWORD size = MAX_PATH * 4;
+  return QueryFullProcessImageNameW(process, 0, path, &size) ? path : L"";
+}
+
+DWORD ParentOf(HANDLE process) {
+  PROCESS_BASIC_INFORMATION basic = {};
+  NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr);
+  return static_cast<DWORD>(basic.InheritedFromUniqueProcessId);
+}
+
+bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
+// What the system, or Wine, starts on its own: a console host, the desktop, services.
+bool IsSystemHelper(const std::wstring& imagePath) {
+  for (const wchar_t* name : {L"conhost.exe", L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe",
+                              L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe"}) {
+    if (SameNameIgnoringCase(FileNameOf(imagePath), name)) return true;
+  }
+  return false;
+}
+
+// The one rule: a process belongs to the run when one of the run's processes
+// started it and it is not one of the system's helpers. A process that shows
+// no image yet is told apart on a later look.
+enum class Belongs { Yes, No, NotYet };
+Belongs BelongsToRun(const Run& run, HANDLE process, const std::wstring& image) {
+  const DWORD parent = ParentOf(process);
+  const bool child = std::any_of(run.processes.begin(), run.processes.end(),
+                                 [parent](const Process& own) { return own.seen.processId == parent; });
+  if (!child || IsSystemHelper(image)) return Belongs::No;
+  return image.empty() && !HasEnded(process) ? Belongs::NotYet : Belongs::Yes;
+}
+
+// Looks at what is new in the job; true while a new process is still to be told apart.
+bool AdoptNewProcesses(HANDLE job, Run& run) {
+  struct {
+    JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+    ULONG_PTR more[63];
+  } ids = {};
+  QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr);
+  bool pending = false;
+  for (ULONG index = 0; index < ids.list.NumberOfProcessIdsInList; ++index) {
+    const DWORD id = static_cast<DWORD>(ids.list.ProcessIdList[index]);
+    const bool known = run.others.count(id) || std::any_of(run.processes.begin(), run.processes.end(),
+                                                            [id](const Process& own) { return own.seen.processId == id; });
+    if (known) continue;
+    KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
+    if (!process) continue;
+    const std::wstring image = ImagePathOf(process.get());
+    switch (BelongsToRun(run, process.get(), image)) {
+      case Belongs::No: run.others.insert(id); break;
+      case Belongs::NotYet: pending = true; break;
+      case Belongs::Yes: run.processes.push_back({{id, image, STILL_ACTIVE}, std::move(process)}); pending = true; break;
+    }
+  }
+  return pending;
+}
+
+// Without a call trace: a box's icon is one of the shared system icons.
+DWORD StyleFromIcon(HWND box) {
+  const HICON shown = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 20, STM_GETICON, 0, 0));
+  if (shown && shown == LoadIconW(nullptr, IDI_ERROR)) return MB_OK | MB_ICONERROR;
+  if (shown && shown == LoadIconW(nullptr, IDI_INFORMATION)) return MB_OK | MB_ICONINFORMATION;
+  return 0;
+}
+
+// The type of the index-th box of a process: from the trace, whose line may
+// come a little after the box, or from the box itself.
+DWORD StyleOf(HWND box, DWORD processId, size_t index) {
+  if (!HaveTrace()) return StyleFromIcon(box);
+  for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
+    const auto calls = TracedCalls(processId, "user32.MessageBoxW");
+    if (index < calls.size()) return TracedNumber(calls[index].back());
+  }
+  return 0;
+}
+
+void AnswerBoxes(const RunOptions& options, Run& run, RunResult& result) {
+  for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr;) {
+    wchar_t text[4096] = {}, caption[4096] = {};
+    SeenBox seen;
+    GetWindowThreadProcessId(box, &seen.processId);
+    const bool ours = std::any_of(run.processes.begin(), run.processes.end(),
+                                  [&seen](const Process& own) { return own.seen.processId == seen.processId; });
+    if (!ours || !IsWindowVisible(box) || run.answered.count(box) || !GetDlgItemTextW(box, 0xFFFF, text, 4096)) continue;
+    run.answered.insert(box);
+    GetWindowTextW(box, caption, 4096);
+    seen.caption = caption;
+    seen.text = text;
+    seen.style = StyleOf(box, seen.processId, run.boxesPerProcess[seen.processId]++);
+    result.boxes.push_back(seen);
+    if (options.onBox) options.onBox(seen);
+    PostMessageW(box, options.closeInsteadOfOk ? WM_SYSCOMMAND : WM_COMMAND, options.closeInsteadOfOk ? SC_CLOSE : IDOK, 0);
+  }
+}
+
+// Wine now and then fails to start a process at all (about one start in
+// 6,000, with ERROR_INTERNAL_ERROR): such a start is tried again.
+ProcessHandles StartSuspended(const RunOptions& options, DWORD& error) {
+  std::wstring commandLine = L"\"" + options.program + L"\" " + options.arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  const DWORD flags = CREATE_SUSPENDED | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    PROCESS_INFORMATION started = {};
+    if (CreateProcessW(options.program.c_str(), commandLine.data(), nullptr, nullptr, options.inherited.get() != nullptr,
+                       flags, nullptr, options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(), &startup,
+                       &started)) {
+      error = 0;
+      return ProcessHandles(started);
+    }
+    error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR) break;
+  }
+  return ProcessHandles();
+}
+
+}  // namespace
+
+std::vector<std::wstring> RunResult::Texts() const {
+  std::vector<std::wstring> texts;
+  for (const SeenBox& box : boxes) texts.push_back(box.text);
+  return texts;
+}
+
+RunResult RunProgram(RunOptions options) {
+  RunResult result;
+  const DWORD started = GetTickCount();
+  KernelHandle job(CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+  const ScopedVariables environment({{L"TMP", options.tempFolder}, {L"TEMP", options.tempFolder}, {L"APPDATA", options.appData}});
+  ProcessHandles first = StartSuspended(options, result.startError);
+  if (!first.process) return result;  // the program never ran; the caller decides
+  options.inherited.reset();
+  AssignProcessToJobObject(job.get(), first.process.get());
+  ResumeThread(first.thread.get());
+
+  Run run;
+  run.processes.push_back({{first.id, L"", STILL_ACTIVE}, std::move(first.process)});
+  for (;; Sleep(20)) {
+    // Looked at before the job is listed: a process started by one that has
+    // ended by now is in the list below.
+    const bool allEnded = std::all_of(run.processes.begin(), run.processes.end(),
+                                      [](const Process& own) { return HasEnded(own.handle.get()); });
+    const bool pending = AdoptNewProcesses(job.get(), run);
+    if (run.processes[0].seen.imagePath.empty()) run.processes[0].seen.imagePath = ImagePathOf(run.processes[0].handle.get());
+    AnswerBoxes(options, run, result);
+    if (allEnded && !pending) break;
+    if (GetTickCount() - started > options.timeoutMilliseconds) {
+      for (const Process& own : run.processes) {
+        if (!HasEnded(own.handle.get())) result.leftOver.push_back(own.seen.imagePath);
+      }
+      result.timedOut = true;
+      break;
+    }
+  }
+  job.reset();  // ends whatever is left in it
+  for (Process& own : run.processes) {
+    WaitForSingleObject(own.handle.get(), 5000);
+    GetExitCodeProcess(own.handle.get(), &own.seen.exitCode);
+    result.processes.push_back(own.seen);
+  }
+  result.milliseconds = GetTickCount() - started;
+  return result;
+}
+
+ScopedVariables::ScopedVariables(const std::map<std::wstring, std::wstring>& variables) {
+  for (const auto& [name, value] : variables) {
+    if (value.empty()) continue;
+    std::wstring old(32768, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name.c_str(), old.data(), 32768);
+    saved[name] = length ? std::optional<std::wstring>(old.substr(0, length)) : std::nullopt;
+    SetEnvironmentVariableW(name.c_str(), value.c_str());
+  }
+}
+
+ScopedVariables::~ScopedVariables() {
+  for (const auto& [name, value] : saved) SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream file(std::filesystem::path(path), std::ios::binary);
+  return file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush() && Exists(path);
+}
+
+std::wstring BinFile(const std::wstring& name) { return JoinPath(FolderOf(GetOwnPath()), name); }
+
+std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
+  const std::string bytes = ReadWholeFile(JoinPath(tempFolder, kLogFileName));
+  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);  // UTF-16LE as it is
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::wstring PlaceProgram(const std::wstring& folder) {
+  CreateDirectoryTree(folder);  // the copy below fails visibly instead
+  const std::wstring target = JoinPath(folder, kProgramFileName);
+  CopyFileW(BinFile(kProgramFileName).c_str(), target.c_str(), FALSE);
+  return target;
+}
+
+bool HaveTrace() {
+  wchar_t trace[MAX_PATH] = {};
+  return GetEnvironmentVariableW(L"RELAY_LOG", trace, MAX_PATH) > 0 && Exists(trace);
+}
+
+std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function) {
+  wchar_t traceName[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"RELAY_LOG", traceName, MAX_PATH);
+  const std::string trace = ReadWholeFile(traceName), call = "Call " + function + "(";
+  char prefix[16];
+  wsprintfA(prefix, "%04lx:", processId);
+  std::vector<std::vector<std::string>> calls;
+  for (size_t start = 0, end; (end = trace.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = trace.substr(start, end - start);
+    if (line.compare(0, strlen(prefix), prefix) != 0) continue;
+    // Wine reuses process ids: a process logs its relay settings as it starts.
+    if (line.find("trace:relay:load_list") != std::string::npos) calls.clear();
+    const size_t at = line.find(call), close = line.rfind(") ret=");
+    if (at == std::string::npos || close == std::string::npos) continue;
+    static const std::regex argument(R"((?:[^,"]|"(?:[^"\\]|\\.)*")+)");  // up to a comma outside quotes
+    const std::string arguments = line.substr(at + call.size(), close - at - call.size());
+    calls.emplace_back();
+    for (std::sregex_iterator it(arguments.begin(), arguments.end(), argument), end; it != end; ++it) {
+      calls.back().push_back(it->str());
+    }
+  }
+  return calls;
+}
+
+DWORD TracedNumber(const std::string& argument) { return static_cast<DWORD>(std::stoull(argument, nullptr, 16)); }
