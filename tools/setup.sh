@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine: the MinGW-w64
-# cross compiler, Wine, CMake, GoogleTest's sources, the Chinese and
-# Portuguese locales that the UI-language tests run Wine under, NSIS for the
-# installer-integration test, and openssl and osslsigncode for the signing test.
+# Installs what building, testing, the sample run and the release need on a
+# Debian machine: the MinGW-w64 cross compiler, Wine, CMake, GoogleTest's
+# sources, NSIS for the installer-integration test, openssl and osslsigncode
+# for the signing test, zip and git for the release (its files get the last
+# commit's time) and unzip for the self-test's bundle. (Wine takes the UI language from LC_ALL whether or not that locale
+# is installed, so no locale is.)
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-          wine wine64 googletest locales python3 zip unzip nsis openssl osslsigncode)
+          wine wine64 googletest python3 zip unzip git nsis openssl osslsigncode)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()
@@ -16,12 +18,3 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-wanted=(zh_CN.UTF-8 pt_BR.UTF-8)
-for locale in "${wanted[@]}"; do
-  if ! locale -a 2>/dev/null | grep -qi "^${locale/UTF-8/utf8}$"; then
-    $sudo sed -i -E "s/^# *(${locale} UTF-8)/\\1/" /etc/locale.gen
-    grep -q "^${locale} UTF-8" /etc/locale.gen || echo "${locale} UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
-    regenerate=1
-  fi
-done
-if [ -n "${regenerate:-}" ]; then $sudo locale-gen >/dev/null; fi

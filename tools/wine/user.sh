@@ -30,8 +30,15 @@ wine_side() {
   export WINEPREFIX=$WINE_ROOT/wine WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
+# Wine names files in the Unix locale's character set: without a UTF-8 one
+# (a fresh machine sets none) the tests' non-Latin folder names cannot be made.
+case "${LC_ALL:-${LANG:-}}" in
+  *[Uu][Tt][Ff]-8* | *[Uu][Tt][Ff]8*) ;;
+  *) export LANG=C.UTF-8 && unset LC_ALL ;;
+esac
+
 as_wine_user() {
-  "${wine_run_as[@]}" env WINEPREFIX="$WINEPREFIX" WINEDEBUG="$WINEDEBUG" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" "$@"
+  "${wine_run_as[@]}" env WINEPREFIX="$WINEPREFIX" WINEDEBUG="$WINEDEBUG" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" LANG="$LANG" "$@"
 }
 
 stage_bin() {
