@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "common/decimal.h"
+
 // The product's names, as the program, its tests, the sample run and the
 // benchmark spell them. The message texts keep theirs inside the catalog,
 // where a translator reads each text whole.
@@ -14,4 +16,4 @@ inline constexpr wchar_t kHostImageName[] = L"Illustrator.exe";
 // (HKCU\Software\Adobe\CSXS.<version>).
 inline constexpr int kFirstCsxsVersion = 9;
 inline constexpr int kLastCsxsVersion = 13;
-inline std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + std::to_wstring(version); }
+inline std::wstring CsxsKey(int version) { return L"Software\\Adobe\\CSXS." + Decimal(version); }

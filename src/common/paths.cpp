@@ -75,6 +75,15 @@ std::wstring FolderOf(const std::wstring& path) {
   return separator == std::wstring::npos ? L"" : TrimTrailingSeparators(path.substr(0, separator));
 }
 
+std::wstring LongForm(const std::wstring& path) {
+  if (path.size() < MAX_PATH - 12) return path;
+  const std::wstring root = RootOf(path);
+  if (root.empty()) return path;
+  std::wstring form = root.size() == 3 ? L"\\\\?\\" + root.substr(0, 2) : L"\\\\?\\UNC";
+  for (const std::wstring& name : SplitComponents(path.substr(2))) form += L"\\" + name;
+  return form;
+}
+
 bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
          CSTR_EQUAL;
@@ -82,7 +91,7 @@ bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 PathLook LookAt(const std::wstring& path) {
   PathLook look;
-  look.attributes = GetFileAttributesW(path.c_str());
+  look.attributes = GetFileAttributesW(LongForm(path).c_str());
   if (!look.Exists()) {
     const DWORD error = GetLastError();
     look.absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -118,6 +127,13 @@ std::wstring GetOwnPath() {
   DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return L"";
   return std::wstring(buffer, length);
+}
+
+std::wstring RootOf(const std::wstring& path) {
+  if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) return path.substr(0, 2) + L"\\";
+  if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return L"";
+  const std::vector<std::wstring> components = SplitComponents(path.substr(2));
+  return components.size() < 2 ? L"" : L"\\\\" + components[0] + L"\\" + components[1] + L"\\";
 }
 
 bool IsPlainPathBelowRoot(const std::wstring& path) {

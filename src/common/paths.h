@@ -15,6 +15,11 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 std::wstring FileNameOf(const std::wstring& path);
 std::wstring FolderOf(const std::wstring& path);
 
+// The path as Windows' file calls take it beyond the classic limit: from 248
+// characters on (the limit for folders), an absolute path in the \\?\ form,
+// which takes no slashes, dots or doubled separators; anything else as it is.
+std::wstring LongForm(const std::wstring& path);
+
 // Names compared as Windows compares file names: ordinal, ignoring case.
 bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b);
 
@@ -33,6 +38,10 @@ struct PathLook {
 PathLook LookAt(const std::wstring& path);
 inline bool IsAbsent(const std::wstring& path) { return LookAt(path).absent; }
 inline bool Exists(const std::wstring& path) { return LookAt(path).Exists(); }
+
+// The root of an absolute path, with its separator: C:\ or \\server\share\;
+// empty for any other path.
+std::wstring RootOf(const std::wstring& path);
 
 // Creates the folder and any missing folders above it. True when it (or a
 // file of that name) may exist afterwards; false, creating nothing, for a

@@ -9,10 +9,23 @@ namespace {
 constexpr DWORD kHostPollMilliseconds = 500;
 constexpr DWORD kHostWaitLimitMilliseconds = 120000;
 
+std::optional<DWORD> SessionOf(DWORD processId) {
+  DWORD session = 0;
+  return ProcessIdToSessionId(processId, &session) ? std::optional<DWORD>(session) : std::nullopt;
+}
+
 }  // namespace
 
+bool CountsInThisSession(std::optional<DWORD> session, std::optional<DWORD> ownSession) {
+  return !ownSession || session == ownSession;
+}
+
 bool IsHostRunning() {
-  return FindProcess([](const PROCESSENTRY32W& entry) { return SameNameIgnoringCase(entry.szExeFile, kHostImageName); })
+  const std::optional<DWORD> ownSession = SessionOf(GetCurrentProcessId());
+  return FindProcess([&ownSession](const PROCESSENTRY32W& entry) {
+           return SameNameIgnoringCase(entry.szExeFile, kHostImageName) &&
+                  CountsInThisSession(SessionOf(entry.th32ProcessID), ownSession);
+         })
       .has_value();
 }
 

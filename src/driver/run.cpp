@@ -10,6 +10,7 @@
 #include "common/paths.h"
 #include "driver/command_line.h"
 #include "driver/host_wait.h"
+#include "driver/identity.h"
 #include "i18n/messages.h"
 #include "log/log.h"
 #include "relocate/launch_location.h"
@@ -34,11 +35,26 @@ struct Ending {
   std::wstring reason;
 };
 
+// A caller that starts the program hidden (NSIS nsExec, Inno Setup's
+// runhidden) hands it a show state that Windows applies to the first window
+// the process shows: a box, which then never appears. A window of no use
+// takes it instead.
+void UseUpCallersShowState() {
+  STARTUPINFOW startup = {};
+  GetStartupInfoW(&startup);
+  if ((startup.dwFlags & STARTF_USESHOWWINDOW) == 0) return;
+  const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  if (!window) return;
+  ShowWindow(window, SW_HIDE);
+  DestroyWindow(window);
+}
+
 Run ReadRun(int argumentCount, wchar_t** argumentVector) {
   Run run{ReadArguments(argumentCount, argumentVector), L""};
   MessageCatalog& catalog = MessageCatalog::Instance();
   catalog.language = ParseLanguage(run.arguments.lang, catalog.language);
   run.caption = catalog.Get(MessageId::Title);
+  if (!run.arguments.silent) UseUpCallersShowState();
   return run;
 }
 
@@ -88,6 +104,7 @@ int RunUninstaller(int argumentCount, wchar_t** argumentVector) {
   const std::wstring& folder = run.arguments.extensionFolder;
   if (!run.arguments.any) return EndRun(run, {kExitBadCommandLine, MessageId::Usage, L""});
   if (!IsUsableExtensionFolder(folder)) return EndRun(run, {kExitBadCommandLine, MessageId::MissingExtDir, L""});
+  if (const auto why = WrongIdentityOfThisProcess()) return EndRun(run, {kExitBadCommandLine, MessageId::MissingExtDir, *why});
 
   // Judged before a copy is started or a box is shown, and again once the
   // user has answered and Illustrator has gone: the folder may change meanwhile.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/decimal.h"
 #include "common/names.h"
 #include "common/paths.h"
 
@@ -43,10 +44,10 @@ std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring&
   line += L" origdir=" + ValueForCopy(launchFolder);
   if (!arguments.lang.empty()) line += L" lang=" + ValueForCopy(arguments.lang);
   if (arguments.silent) line += L" silent=\"1\"";
-  if (outcomePipe) line += L" outcome=" + QuoteArgument(std::to_wstring(reinterpret_cast<std::uintptr_t>(outcomePipe)));
+  if (outcomePipe) line += L" outcome=" + QuoteArgument(Decimal(reinterpret_cast<std::uintptr_t>(outcomePipe)));
   return line;
 }
 
 std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long processId, unsigned long tickCount) {
-  return JoinPath(JoinPath(tempFolder, kWorkFolderName), std::to_wstring(processId) + L"_" + std::to_wstring(tickCount));
+  return JoinPath(JoinPath(tempFolder, kWorkFolderName), Decimal(processId) + L"_" + Decimal(tickCount));
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/decimal.h"
 #include "common/exit_codes.h"
 #include "log/log.h"
 
@@ -14,10 +15,10 @@ int ReadCopyOutcome(HANDLE readEnd) {
   DWORD exitCode = 0, read = 0;
   if (ReadFile(readEnd, &exitCode, sizeof(exitCode), &read, nullptr) && read == sizeof(exitCode) &&
       exitCode <= kExitBadCommandLine) {
-    WriteLog(L"[Stage1] Exit code from the copy: " + std::to_wstring(exitCode));
+    WriteLog(L"[Stage1] Exit code from the copy: " + Decimal(exitCode));
     return static_cast<int>(exitCode);
   }
-  WriteLog(L"[Stage1] Copy ended without reporting an outcome, exit code: " + std::to_wstring(kExitNotRemoved));
+  WriteLog(L"[Stage1] Copy ended without reporting an outcome, exit code: " + Decimal(kExitNotRemoved));
   return kExitNotRemoved;
 }
 

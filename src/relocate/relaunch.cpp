@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/exit_codes.h"
+#include "common/grace.h"
 #include "common/paths.h"
 #include "log/log.h"
 #include "relocate/copy_line.h"
@@ -10,42 +11,74 @@
 
 namespace {
 
+constexpr wchar_t kJobWouldEndCopy[] = L"[Stage1] The caller's job would end a copy with it: removing from here.";
+
+CopyInJob CallersJob() {
+  BOOL inJob = FALSE;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION job = {};
+  IsProcessInJob(GetCurrentProcess(), nullptr, &inJob);
+  // A job that cannot be read is taken for one without limits.
+  if (inJob) QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &job, sizeof(job), nullptr);
+  return JudgeCallersJob(inJob, job.BasicLimitInformation.LimitFlags);
+}
+
 // The copy gets no console window of its own: a console program started
 // without one would otherwise show an empty window behind its boxes. When a
-// handle is given, the copy inherits that handle and no other.
-bool StartProcess(const std::wstring& commandLine, const std::wstring& workFolder, HANDLE inherited) {
+// handle is given, the copy inherits that handle and no other. A start that
+// fails because the fresh copy is held (an on-access scanner) is tried again
+// for a moment; a start that leaves the caller's job is refused at once
+// (access denied) where the job does not allow it. The copy's process id,
+// or 0 with the last error.
+DWORD StartProcess(const std::wstring& commandLine, const std::wstring& workFolder, HANDLE inherited, DWORD flags) {
   std::vector<wchar_t> writableLine(commandLine.begin(), commandLine.end());
   writableLine.push_back(L'\0');
   STARTUPINFOEXW startup = {};
   startup.StartupInfo.cb = sizeof(STARTUPINFOW);
-  DWORD flags = CREATE_NO_WINDOW;
+  flags |= CREATE_NO_WINDOW;
   std::vector<char> attributeStorage;
   if (inherited) {
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     attributeStorage.resize(size);
     startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeStorage.data());
-    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return false;
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return 0;
     if (!UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
                                    sizeof(inherited), nullptr, nullptr)) {
       DeleteProcThreadAttributeList(startup.lpAttributeList);
-      return false;
+      return 0;
     }
     startup.StartupInfo.cb = sizeof(startup);
     flags |= EXTENDED_STARTUPINFO_PRESENT;
   }
   PROCESS_INFORMATION started = {};
-  const BOOL created = CreateProcessW(nullptr, writableLine.data(), nullptr, nullptr, inherited != nullptr, flags,
-                                      nullptr, workFolder.c_str(), &startup.StartupInfo, &started);
+  Grace grace;
+  BOOL created = FALSE;
+  do {
+    created = CreateProcessW(nullptr, writableLine.data(), nullptr, nullptr, inherited != nullptr, flags, nullptr,
+                             workFolder.c_str(), &startup.StartupInfo, &started);
+  } while (!created && IsHeldError(GetLastError()) &&
+           !(GetLastError() == ERROR_ACCESS_DENIED && (flags & CREATE_BREAKAWAY_FROM_JOB)) && grace.Pause());
   if (inherited) DeleteProcThreadAttributeList(startup.lpAttributeList);
-  if (!created) return false;
+  if (!created) return 0;
   const ProcessHandles copy(started);  // the copy runs on its own: never waited for here
-  return true;
+  return copy.id;
 }
 
 }  // namespace
 
+CopyInJob JudgeCallersJob(bool inJob, unsigned long limitFlags) {
+  if (!inJob || (limitFlags & JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK)) return CopyInJob::Free;
+  if (limitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK) return CopyInJob::BreakAway;
+  if (limitFlags & JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE) return CopyInJob::WouldBeEnded;
+  return limitFlags == 0 ? CopyInJob::TryBreakAway : CopyInJob::Free;
+}
+
 std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
+  const CopyInJob job = CallersJob();
+  if (job == CopyInJob::WouldBeEnded) {
+    WriteLog(kJobWouldEndCopy);
+    return std::nullopt;
+  }
   const std::wstring ownPath = GetOwnPath();
   const std::wstring tempFolder = GetTempFolder();  // cut off, it would be relative to the current folder
   if (tempFolder.empty()) return std::nullopt;
@@ -67,10 +100,16 @@ std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
 
   WriteLog(L"[Stage1] Relaunching from temp: " + copyPath);
   const std::wstring line = BuildRelaunchLine(copyPath, FolderOf(ownPath), arguments, reportEnd.get());
-  if (!StartProcess(line, workFolder, reportEnd.get())) {
-    WriteLog(L"[Stage1] CreateProcessW failed.");
+  const DWORD copyId =
+      StartProcess(line, workFolder, reportEnd.get(), job == CopyInJob::Free ? 0 : CREATE_BREAKAWAY_FROM_JOB);
+  if (!copyId) {
+    const bool keptInJob = job == CopyInJob::TryBreakAway && GetLastError() == ERROR_ACCESS_DENIED;
+    WriteLog(keptInJob ? kJobWouldEndCopy : L"[Stage1] CreateProcessW failed.");
     return std::nullopt;
   }
+  // The copy's boxes may come to the front: this process, started by the
+  // caller, may let them (a process without a window can give no more).
+  AllowSetForegroundWindow(copyId);
   return copy;  // this process's write end closes here: only the copy's is left
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "common/handles.h"
 #include "common/names.h"
 #include "common/paths.h"
@@ -16,11 +18,10 @@ bool HoldsThisBundlesManifest(const std::wstring& folder) {
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!manifest) return false;
-  std::string bytes(kManifestReadLimit, '\0');
+  std::vector<char> bytes(kManifestReadLimit);
   DWORD read = 0;
   if (!ReadFile(manifest.get(), bytes.data(), kManifestReadLimit, &read, nullptr)) return false;
-  bytes.resize(read);
-  return IsThisBundlesManifest(bytes);
+  return IsThisBundlesManifest(std::string_view(bytes.data(), read));
 }
 
 bool CanBeListed(const std::wstring& folder) {
@@ -32,7 +33,10 @@ bool CanBeListed(const std::wstring& folder) {
 
 FolderVerdict JudgeExtensionFolder(const std::wstring& folder) {
   const PathLook look = LookAt(folder);
-  if (look.absent) return FolderVerdict::Absent;
+  // "Not found" counts only where the drive or share itself answers: an
+  // unmapped drive letter (an elevated process does not see the user's) or a
+  // share that is offline says "not found" of everything on it.
+  if (look.absent) return Exists(RootOf(folder)) ? FolderVerdict::Absent : FolderVerdict::CannotLook;
   if (look.CannotLook()) return FolderVerdict::CannotLook;
   if ((look.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderVerdict::Foreign;
   if (!SameNameIgnoringCase(FileNameOf(folder), kBundleId) && !HoldsThisBundlesManifest(folder)) return FolderVerdict::Foreign;

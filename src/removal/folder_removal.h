@@ -2,14 +2,16 @@
 #include <string>
 
 // Deletes the folder and everything in it: one silent shell delete, and when
-// that fails a pass by hand that schedules locked files for deletion at the
-// next restart. True only when the folder is gone (or the system says it was
-// never there); a folder that cannot be looked at is never touched.
+// that fails, or when a link lies below the folder, a pass by hand that never
+// follows a link; a held file is tried again for about two seconds in all,
+// then handed to the deletion at the next restart. A folder that is itself a
+// link loses only the link. True only when the folder is gone (or the system
+// says it was never there); a folder that cannot be looked at is never touched.
 bool RemoveExtensionDir(const std::wstring& folder);
 
-// The pass by hand over one folder: files deleted or scheduled, sub-folders
-// given to RemoveExtensionDir, links removed as links and never followed,
-// then the folder itself removed, its read-only attribute cleared first. True
+// The pass by hand over one folder, as RemoveExtensionDir makes it: files
+// deleted or scheduled, sub-folders removed as a whole, links removed as
+// links, then the folder itself, its read-only attribute cleared first. True
 // when the folder is gone afterwards.
 bool RemoveFolderByHand(const std::wstring& folder);
 

@@ -8,14 +8,14 @@ namespace {
 
 const wchar_t kWhiteSpace[] = L" \t\r\n";
 
-std::wstring FromUtf8(const std::string& bytes, size_t start) {
+std::wstring FromUtf8(std::string_view bytes, size_t start) {
   const int size = static_cast<int>(bytes.size() - start);
   std::wstring text(MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, size, nullptr, 0), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, size, text.data(), static_cast<int>(text.size()));
   return text;
 }
 
-std::wstring FromUtf16(const std::string& bytes, bool bigEndian) {
+std::wstring FromUtf16(std::string_view bytes, bool bigEndian) {
   std::wstring text;
   for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
     const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
@@ -24,7 +24,7 @@ std::wstring FromUtf16(const std::string& bytes, bool bigEndian) {
   return text;
 }
 
-std::wstring Decode(const std::string& bytes) {
+std::wstring Decode(std::string_view bytes) {
   if (bytes.compare(0, 2, "\xFF\xFE") == 0) return FromUtf16(bytes, false);
   if (bytes.compare(0, 2, "\xFE\xFF") == 0) return FromUtf16(bytes, true);
   return FromUtf8(bytes, bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
@@ -52,7 +52,7 @@ size_t RootStart(const std::wstring& text) {
 
 }  // namespace
 
-bool IsThisBundlesManifest(const std::string& bytes) {
+bool IsThisBundlesManifest(std::string_view bytes) {
   const std::wstring text = Decode(bytes), root = L"<ExtensionManifest";
   size_t at = RootStart(text);
   if (at == std::wstring::npos || text.compare(at, root.size(), root) != 0) return false;

@@ -44,7 +44,7 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
     }
     EXPECT_EQ(run.Texts(), (held ? Lines{English(MessageId::ConfirmRemoval), English(MessageId::RemoveFailed)} : Lines{}));
     if (held) ExpectIcon(run.boxes.at(1), MB_ICONERROR);
-    ASSERT_EQ(run.processes.size(), 2u);
+    ASSERT_EQ(run.processes.size(), 2u) << testing::PrintToString(run.processes.back().imagePath);
     EXPECT_EQ(run.ExitCode(0), held ? 1u : 0u);
     EXPECT_EQ(run.ExitCode(1), held ? 1u : 0u);
     EXPECT_NE(IsAbsent(scene.ext), held);

@@ -1,6 +1,6 @@
 #include "runner.h"
 
-#include <winternl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -21,9 +21,11 @@ struct Process {
 
 struct Run {
   std::vector<Process> processes;  // the run's own
-  std::set<DWORD> others;          // in the job, but not the run's
   std::set<HWND> answered;
   std::map<DWORD, size_t> boxesPerProcess;
+  bool Has(DWORD id) const {
+    return std::any_of(processes.begin(), processes.end(), [id](const Process& own) { return own.seen.processId == id; });
+  }
 };
 
 std::wstring ImagePathOf(HANDLE process) {
@@ -32,55 +34,35 @@ std::wstring ImagePathOf(HANDLE process) {
   return QueryFullProcessImageNameW(process, 0, path, &size) ? path : L"";
 }
 
-DWORD ParentOf(HANDLE process) {
-  PROCESS_BASIC_INFORMATION basic = {};
-  NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr);
-  return static_cast<DWORD>(basic.InheritedFromUniqueProcessId);
-}
-
 bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
 // What the system, or Wine, starts on its own: a console host, the desktop, services.
-bool IsSystemHelper(const std::wstring& imagePath) {
+bool IsSystemHelper(const std::wstring& imageName) {
   for (const wchar_t* name : {L"conhost.exe", L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe",
                               L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe"}) {
-    if (SameNameIgnoringCase(FileNameOf(imagePath), name)) return true;
+    if (SameNameIgnoringCase(imageName, name)) return true;
   }
   return false;
 }
 
 // The one rule: a process belongs to the run when one of the run's processes
-// started it and it is not one of the system's helpers. A process that shows
-// no image yet is told apart on a later look.
-enum class Belongs { Yes, No, NotYet };
-Belongs BelongsToRun(const Run& run, HANDLE process, const std::wstring& image) {
-  const DWORD parent = ParentOf(process);
-  const bool child = std::any_of(run.processes.begin(), run.processes.end(),
-                                 [parent](const Process& own) { return own.seen.processId == parent; });
-  if (!child || IsSystemHelper(image)) return Belongs::No;
-  return image.empty() && !HasEnded(process) ? Belongs::NotYet : Belongs::Yes;
-}
-
-// Looks at what is new in the job; true while a new process is still to be told apart.
-bool AdoptNewProcesses(HANDLE job, Run& run) {
-  struct {
-    JOBOBJECT_BASIC_PROCESS_ID_LIST list;
-    ULONG_PTR more[63];
-  } ids = {};
-  QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr);
+// started it and it is not one of the system's helpers, which is told by its
+// image once it shows one. (A job could not tell: a copy may leave the
+// caller's job.) True while a new process is still to be told apart.
+bool AdoptNewProcesses(Run& run) {
+  SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
   bool pending = false;
-  for (ULONG index = 0; index < ids.list.NumberOfProcessIdsInList; ++index) {
-    const DWORD id = static_cast<DWORD>(ids.list.ProcessIdList[index]);
-    const bool known = run.others.count(id) || std::any_of(run.processes.begin(), run.processes.end(),
-                                                            [id](const Process& own) { return own.seen.processId == id; });
-    if (known) continue;
-    KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id));
-    if (!process) continue;
-    const std::wstring image = ImagePathOf(process.get());
-    switch (BelongsToRun(run, process.get(), image)) {
-      case Belongs::No: run.others.insert(id); break;
-      case Belongs::NotYet: pending = true; break;
-      case Belongs::Yes: run.processes.push_back({{id, image, STILL_ACTIVE}, std::move(process)}); pending = true; break;
+  for (BOOL found = snapshot && Process32FirstW(snapshot.get(), &entry); found; found = Process32NextW(snapshot.get(), &entry)) {
+    if (run.Has(entry.th32ProcessID) || !run.Has(entry.th32ParentProcessID)) continue;
+    KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+    const std::wstring image = process ? ImagePathOf(process.get()) : L"";
+    if (image.empty()) {
+      pending = pending || (process && !HasEnded(process.get()));
+    } else if (!IsSystemHelper(FileNameOf(image))) {
+      run.processes.push_back({{entry.th32ProcessID, image, STILL_ACTIVE}, std::move(process)});
+      pending = true;
     }
   }
   return pending;
@@ -110,9 +92,7 @@ void AnswerBoxes(const RunOptions& options, Run& run, RunResult& result) {
     wchar_t text[4096] = {}, caption[4096] = {};
     SeenBox seen;
     GetWindowThreadProcessId(box, &seen.processId);
-    const bool ours = std::any_of(run.processes.begin(), run.processes.end(),
-                                  [&seen](const Process& own) { return own.seen.processId == seen.processId; });
-    if (!ours || !IsWindowVisible(box) || run.answered.count(box) || !GetDlgItemTextW(box, 0xFFFF, text, 4096)) continue;
+    if (!run.Has(seen.processId) || !IsWindowVisible(box) || run.answered.count(box) || !GetDlgItemTextW(box, 0xFFFF, text, 4096)) continue;
     run.answered.insert(box);
     GetWindowTextW(box, caption, 4096);
     seen.caption = caption;
@@ -130,6 +110,8 @@ ProcessHandles StartSuspended(const RunOptions& options, DWORD& error) {
   std::wstring commandLine = L"\"" + options.program + L"\" " + options.arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
+  startup.dwFlags = options.startHidden ? STARTF_USESHOWWINDOW : 0;
+  startup.wShowWindow = SW_HIDE;
   const DWORD flags = CREATE_SUSPENDED | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
   for (int attempt = 1; attempt <= 3; ++attempt) {
     PROCESS_INFORMATION started = {};
@@ -156,37 +138,41 @@ std::vector<std::wstring> RunResult::Texts() const {
 RunResult RunProgram(RunOptions options) {
   RunResult result;
   const DWORD started = GetTickCount();
-  KernelHandle job(CreateJobObjectW(nullptr, nullptr));
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
   const ScopedVariables environment({{L"TMP", options.tempFolder}, {L"TEMP", options.tempFolder}, {L"APPDATA", options.appData}});
   ProcessHandles first = StartSuspended(options, result.startError);
   if (!first.process) return result;  // the program never ran; the caller decides
   options.inherited.reset();
-  AssignProcessToJobObject(job.get(), first.process.get());
+  KernelHandle job;
+  if (options.jobLimits) {
+    job.reset(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = options.jobLimits;
+    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    AssignProcessToJobObject(job.get(), first.process.get());
+  }
   ResumeThread(first.thread.get());
 
   Run run;
-  run.processes.push_back({{first.id, L"", STILL_ACTIVE}, std::move(first.process)});
+  run.processes.push_back({{first.id, ImagePathOf(first.process.get()), STILL_ACTIVE}, std::move(first.process)});
   for (;; Sleep(20)) {
-    // Looked at before the job is listed: a process started by one that has
-    // ended by now is in the list below.
+    // Looked at before the list is read: a process started by one that has
+    // ended by now is in the list.
     const bool allEnded = std::all_of(run.processes.begin(), run.processes.end(),
                                       [](const Process& own) { return HasEnded(own.handle.get()); });
-    const bool pending = AdoptNewProcesses(job.get(), run);
+    if (HasEnded(run.processes[0].handle.get())) job.reset();  // as a caller closes its job
+    const bool pending = AdoptNewProcesses(run);
     if (run.processes[0].seen.imagePath.empty()) run.processes[0].seen.imagePath = ImagePathOf(run.processes[0].handle.get());
     AnswerBoxes(options, run, result);
     if (allEnded && !pending) break;
     if (GetTickCount() - started > options.timeoutMilliseconds) {
       for (const Process& own : run.processes) {
         if (!HasEnded(own.handle.get())) result.leftOver.push_back(own.seen.imagePath);
+        TerminateProcess(own.handle.get(), 1);
       }
       result.timedOut = true;
       break;
     }
   }
-  job.reset();  // ends whatever is left in it
   for (Process& own : run.processes) {
     WaitForSingleObject(own.handle.get(), 5000);
     GetExitCodeProcess(own.handle.get(), &own.seen.exitCode);

@@ -1,9 +1,8 @@
 #pragma once
 // Starts the built program as a user or an installer would, for the tests and
 // the sample run, answers its message boxes and records what they said and
-// how each process ended. Every process of a run lives in a job of the run's
-// own; the run's processes are the first one and every process that one of
-// them started, but for what Wine starts of its own.
+// how each process ended. The run's processes are the first one and every
+// process that one of them started, but for what Wine starts of its own.
 #include <windows.h>
 
 #include <functional>
@@ -37,6 +36,10 @@ struct RunOptions {
   std::function<void(const SeenBox&)> onBox;  // called for each box before it is answered
   bool closeInsteadOfOk = false;              // the title bar's close button instead of OK
   bool newConsole = false;                    // as Explorer starts a console program
+  bool startHidden = false;                   // as nsExec and runhidden start it: SW_HIDE
+  // Nonzero: the first process starts in a job with these limits, which is
+  // closed as soon as that process has ended, as a deployment agent would.
+  DWORD jobLimits = 0;
   KernelHandle inherited;  // an inheritable handle that the first process gets; closed once it runs
 };
 
@@ -52,8 +55,7 @@ struct RunResult {
 };
 
 // Runs the program and every process of the run to their end, answering each
-// box; whatever else is left in the run's job then, and everything after the
-// timeout, is ended.
+// box; what still runs after the timeout is ended.
 RunResult RunProgram(RunOptions options);
 
 // Sets environment variables of this process while it lives (an empty value

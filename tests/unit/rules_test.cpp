@@ -6,8 +6,11 @@
 #include <random>
 
 #include "driver/command_line.h"
+#include "driver/host_wait.h"
+#include "driver/identity.h"
 #include "relocate/copy_line.h"
 #include "relocate/launch_location.h"
+#include "relocate/relaunch.h"
 #include "removal/manifest.h"
 #include "support.h"
 
@@ -203,5 +206,27 @@ TEST(Manifest, OnlyTheRootsBundleIdCounts) {
   };
   for (const auto& [manifest, accepted] : cases) {
     EXPECT_EQ(IsThisBundlesManifest(manifest), accepted) << testing::PrintToString(manifest);
+  }
+}
+
+// Only this session's Illustrator is waited for; a caller's job that would
+// end the copy keeps the removal in the first process; LocalSystem and a user
+// other than the desktop's are refused.
+TEST(Rules, SessionJobAndIdentity) {
+  EXPECT_TRUE(CountsInThisSession(1, 1) && CountsInThisSession(7, std::nullopt));
+  EXPECT_FALSE(CountsInThisSession(2, 1) || CountsInThisSession(std::nullopt, 1));
+  const std::pair<DWORD, CopyInJob> jobs[] = {
+      {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE, CopyInJob::WouldBeEnded},
+      {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK, CopyInJob::BreakAway},
+      {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK, CopyInJob::Free},
+      {JOB_OBJECT_LIMIT_ACTIVE_PROCESS, CopyInJob::Free}, {0, CopyInJob::TryBreakAway}};
+  for (const auto& [limits, verdict] : jobs) EXPECT_EQ(JudgeCallersJob(true, limits), verdict) << limits;
+  EXPECT_EQ(JudgeCallersJob(false, JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE), CopyInJob::Free);
+  const std::wstring user = L"S-1-5-21-1-2-3-1001", admin = L"S-1-5-21-1-2-3-500", system = L"S-1-5-18";
+  for (const auto& [own, shell] : {std::pair{system, std::wstring()}, {system, system}, {admin, user}, {user, admin}}) {
+    EXPECT_TRUE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell);
+  }
+  for (const auto& [own, shell] : {std::pair{user, user}, {user, std::wstring()}, {std::wstring(), user}}) {
+    EXPECT_FALSE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell);
   }
 }

@@ -9,7 +9,7 @@
 set -euo pipefail
 . "$(dirname "$0")/user.sh"
 wine_side "$1"
-stamp="$WINEPREFIX/.prepared-6"  # a newer stamp makes older prefixes anew
+stamp="$WINEPREFIX/.prepared-7"  # a newer stamp makes older prefixes anew
 
 exec 9>"$wine_build/wine.lock"
 flock 9
@@ -25,7 +25,7 @@ reg 'HKCU\Software\Wine\Drivers' /v Graphics /d null
 reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
 # Lets the end-to-end tests read from a relay trace the flags of each box, the
 # copy's creation flags and whether a process gave its console back.
-reg 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxW;kernel32.CreateProcessW;kernel32.FreeConsole'
+reg 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxW;user32.AllowSetForegroundWindow;kernel32.CreateProcessW;kernel32.FreeConsole'
 # The temporary folder lies on the sandbox drive too: the tests make every
 # file inside a folder of their own there.
 reg 'HKCU\Environment' /v TEMP /d 'T:\temp'
