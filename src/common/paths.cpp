@@ -76,7 +76,7 @@ std::wstring FolderOf(const std::wstring& path) {
 }
 
 std::wstring LongForm(const std::wstring& path) {
-  if (path.size() < MAX_PATH - 12) return path;
+  if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0) return path;
   const std::wstring root = RootOf(path);
   if (root.empty()) return path;
   std::wstring form = root.size() == 3 ? L"\\\\?\\" + root.substr(0, 2) : L"\\\\?\\UNC";

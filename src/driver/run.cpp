@@ -16,6 +16,7 @@
 #include "relocate/launch_location.h"
 #include "relocate/outcome.h"
 #include "relocate/relaunch.h"
+#include "relocate/work_folder.h"
 #include "removal/debug_mode.h"
 #include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
@@ -86,13 +87,10 @@ int EndRun(const Run& run, const Ending& ending) {
   // First the outcome: a first process that waits for it ends once it has
   // read it, and the copy's clean-up below waits for that end.
   ReportOutcome(run.arguments.outcomePipe, ending.exitCode);
-  if (ending.exitCode == kExitRemoved) {
-    CleanLaunchLocation(run.arguments);
-    // A running program cannot delete its own file: this ends in a request to
-    // delete it at the next restart, which a standard user's Windows may refuse.
-    DeleteOrScheduleFile(GetOwnPath());
-  }
+  if (ending.exitCode == kExitRemoved) CleanLaunchLocation(run.arguments);
   ShowMessage(run, ending.box);
+  // Last, once nothing more is shown: the copy's folder goes after the copy.
+  if (run.arguments.isCopy) HandOverWorkFolder();
   return ending.exitCode;
 }
 

@@ -8,6 +8,7 @@
 #include "log/log.h"
 #include "relocate/copy_line.h"
 #include "relocate/outcome.h"
+#include "relocate/work_folder.h"
 
 namespace {
 
@@ -74,13 +75,14 @@ CopyInJob JudgeCallersJob(bool inJob, unsigned long limitFlags) {
 }
 
 std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
+  const std::wstring tempFolder = GetTempFolder();  // cut off, it would be relative to the current folder
+  SweepEarlierWorkFolders(tempFolder);
   const CopyInJob job = CallersJob();
   if (job == CopyInJob::WouldBeEnded) {
     WriteLog(kJobWouldEndCopy);
     return std::nullopt;
   }
   const std::wstring ownPath = GetOwnPath();
-  const std::wstring tempFolder = GetTempFolder();  // cut off, it would be relative to the current folder
   if (tempFolder.empty()) return std::nullopt;
 
   const unsigned long processId = GetCurrentProcessId();

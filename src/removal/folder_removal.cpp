@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "common/folders.h"
 #include "common/grace.h"
 #include "common/handles.h"
 #include "common/paths.h"
@@ -16,32 +17,15 @@ namespace {
 constexpr FILEOP_FLAGS kSilentDeleteFlags =
     FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NO_CONNECTED_ELEMENTS;
 
-bool IsLink(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-bool IsFolder(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-
-// Calls visit(path, attributes) for each entry of the folder ("." and ".."
-// left out) until it returns false; false when the folder cannot be listed.
-template <typename Visit>
-bool ForEachEntry(const std::wstring& folder, Visit visit) {
-  WIN32_FIND_DATAW entry = {};
-  FindHandle listing(FindFirstFileW(LongForm(JoinPath(folder, L"*")).c_str(), &entry));
-  if (!listing) return false;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name != L"." && name != L".." && !visit(JoinPath(folder, name), entry.dwFileAttributes)) break;
-  } while (FindNextFileW(listing.get(), &entry));
-  return true;
-}
-
-// Whether a link (to a folder or a file, a junction) lies anywhere below the
-// folder; the walk never enters one. A folder that cannot be listed may hold one.
-bool HoldsLink(const std::wstring& folder) {
+// Whether anything below the folder is not for the shell's delete: a link
+// (to a folder or a file, a junction), which the shell may follow, or a path
+// of 260 characters or more, which it does not take (Wine's then deletes what
+// lies in its current folder). The walk never enters a link; a folder that
+// cannot be listed may hold either.
+bool HoldsWhatTheShellMustNotSee(const std::wstring& folder) {
   bool found = false;
-  const bool listed = ForEachEntry(folder, [&found](const std::wstring& path, DWORD attributes) {
-    found = IsLink(attributes) || (IsFolder(attributes) && HoldsLink(path));
+  const bool listed = ForEachEntry(folder, [&found](const std::wstring& path, const std::wstring&, DWORD attributes) {
+    found = IsLink(attributes) || path.size() >= MAX_PATH || (IsFolder(attributes) && HoldsWhatTheShellMustNotSee(path));
     return !found;
   });
   return found || !listed;
@@ -76,12 +60,12 @@ void DeleteOrSchedule(const std::wstring& path, Grace& grace) {
   }
 }
 
-bool RemoveTree(const std::wstring& folder, Grace& grace, bool linkFree);
+bool RemoveTree(const std::wstring& folder, Grace& grace, bool shellMaySee);
 
 // The pass by hand: files deleted or scheduled, links removed as links and
 // never listed, real sub-folders removed as a whole, then the folder itself;
 // a folder that is a link loses only the link.
-bool RemoveByHand(const std::wstring& folder, Grace& grace, bool linkFree) {
+bool RemoveByHand(const std::wstring& folder, Grace& grace, bool shellMaySee) {
   const PathLook look = LookAt(folder);
   if (look.absent) return true;
   if (look.CannotLook()) return false;  // what cannot be looked at is left alone
@@ -96,11 +80,11 @@ bool RemoveByHand(const std::wstring& folder, Grace& grace, bool linkFree) {
     SetFileAttributesW(LongForm(folder).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);  // the final look judges
   }
   // Results are ignored here: the folder's own final look judges.
-  ForEachEntry(folder, [&](const std::wstring& path, DWORD attributes) {
+  ForEachEntry(folder, [&](const std::wstring& path, const std::wstring&, DWORD attributes) {
     if (IsFolder(attributes) && IsLink(attributes)) {
       RemoveDirectoryW(LongForm(path).c_str());  // the link itself: Windows never follows it here
     } else if (IsFolder(attributes)) {
-      RemoveTree(path, grace, linkFree);  // starts over: a shell delete of its own first
+      RemoveTree(path, grace, shellMaySee);  // starts over: a shell delete of its own first
     } else {
       DeleteOrSchedule(path, grace);
     }
@@ -110,10 +94,10 @@ bool RemoveByHand(const std::wstring& folder, Grace& grace, bool linkFree) {
   return IsAbsent(folder);
 }
 
-// One folder: a shell delete when no link lies below it (the shell may follow
-// links), else, or when it fails, the pass by hand. A folder that is itself a
+// One folder: a shell delete when nothing below it is unfit for the shell,
+// else, or when it fails, the pass by hand. A folder that is itself a
 // link loses only the link.
-bool RemoveTree(const std::wstring& folder, Grace& grace, bool linkFree) {
+bool RemoveTree(const std::wstring& folder, Grace& grace, bool shellMaySee) {
   if (folder.empty()) return false;
   const PathLook look = LookAt(folder);
   if (look.absent) return true;
@@ -122,14 +106,14 @@ bool RemoveTree(const std::wstring& folder, Grace& grace, bool linkFree) {
     WriteLog(L"[Delete] The folder is a link: removing the link only: " + folder);
     return RemoveByHand(folder, grace, false);
   }
-  linkFree = linkFree || !HoldsLink(folder);
-  if (linkFree && ShellDelete(folder)) {
+  shellMaySee = shellMaySee || (folder.size() < MAX_PATH && !HoldsWhatTheShellMustNotSee(folder));
+  if (shellMaySee && ShellDelete(folder)) {
     WriteLog(L"[Delete] SHFileOperation removed: " + folder);
     return true;
   }
-  WriteLog(linkFree ? L"[Delete] SHFileOperation failed, fallback RemoveDirectory."
-                    : L"[Delete] Links inside, removed by hand without following them: " + folder);
-  return RemoveByHand(folder, grace, linkFree);
+  WriteLog(shellMaySee ? L"[Delete] SHFileOperation failed, fallback RemoveDirectory."
+                       : L"[Delete] Left to the pass by hand (a link or a long path inside): " + folder);
+  return RemoveByHand(folder, grace, shellMaySee);
 }
 
 }  // namespace

@@ -9,14 +9,14 @@ using Callers = CleanState;
 // The process the caller started ends with the removal's outcome; with
 // silent=1 no box is shown in either process. After a removal the copy
 // deletes the launch executable and its folder for real, once that process
-// has ended; after a failure (a file held open) both stay, with the copy and
-// what could not be deleted. Started as Explorer starts it, with a console of
-// its own, the program gives that console back at once (the copy never gets
-// one: see the full run's creation flags). The copy inherits the pipe it
-// reports through and nothing else of the first process: here, the write end
-// of a pipe of the test's own that the first process inherited, which has no
-// writer left once the first process has ended, while the copy shows its
-// last box.
+// has ended; after a failure (a file held open) both stay, with what could
+// not be deleted. The copy's work folder goes shortly after either. Started
+// as Explorer starts it, with a console of its own, the program gives that
+// console back at once (the copy never gets one: see the full run's creation
+// flags). The copy inherits the pipe it reports through and nothing else of
+// the first process: here, the write end of a pipe of the test's own that
+// the first process inherited, which has no writer left once the first
+// process has ended, while the copy shows its last box.
 TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
   for (bool held : {false, true}) {
     SCOPED_TRACE(held ? "a file held open" : "nothing held");
@@ -50,13 +50,15 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
     EXPECT_NE(IsAbsent(scene.ext), held);
     EXPECT_NE(IsAbsent(scene.launch), held);
     EXPECT_FALSE(IsPendingDeletion(scene.program));
-    EXPECT_EQ(Exists(scene.program) && Exists(run.processes[1].imagePath), held);
+    EXPECT_EQ(Exists(scene.program), held);  // kept after a failure, to try again
+    EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));  // the work folder, after either
     EXPECT_TRUE(held == Exists(heldFile) && IsAbsent(scene.ext + L"\\readonly.txt") && scene.CanariesIntact());
     // The first process has the outcome before the copy cleans up after it.
-    const Lines log = scene.Log(), tail = held ? Lines{L"Failed to delete extension directory.", L"[Stage1] Exit code from the copy: 1"}
-                                               : Lines{L"Extension directory deleted (or scheduled).", L"[Stage1] Exit code from the copy: 0",
-                                                       L"[Stage2] origdir: " + scene.launch + L"\\",
-                                                       L"[Stage2] Removed empty directory: " + scene.launch};
+    Lines tail = held ? Lines{L"Failed to delete extension directory.", L"[Stage1] Exit code from the copy: 1"}
+                      : Lines{L"Extension directory deleted (or scheduled).", L"[Stage1] Exit code from the copy: 0",
+                              L"[Stage2] origdir: " + scene.launch + L"\\", L"[Stage2] Removed empty directory: " + scene.launch};
+    tail.push_back(L"[Stage2] Work folder handed to cmd.exe for removal: " + FolderOf(run.processes[1].imagePath));
+    const Lines log = scene.Log();
     EXPECT_EQ(Lines(log.end() - std::min(tail.size(), log.size()), log.end()), tail);
   }
 }

@@ -36,10 +36,12 @@ std::wstring ImagePathOf(HANDLE process) {
 
 bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
-// What the system, or Wine, starts on its own: a console host, the desktop, services.
+// What the system, or Wine, starts on its own (a console host, the desktop,
+// services), and the command interpreter that a copy hands its work folder
+// to, which outlives the run by design.
 bool IsSystemHelper(const std::wstring& imageName) {
   for (const wchar_t* name : {L"conhost.exe", L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe",
-                              L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe"}) {
+                              L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe", L"cmd.exe"}) {
     if (SameNameIgnoringCase(imageName, name)) return true;
   }
   return false;
@@ -197,12 +199,12 @@ ScopedVariables::~ScopedVariables() {
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
-  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  std::ifstream file(std::filesystem::path(LongForm(path)), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream file(std::filesystem::path(path), std::ios::binary);
+  std::ofstream file(std::filesystem::path(LongForm(path)), std::ios::binary);
   return file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush() && Exists(path);
 }
 

@@ -87,6 +87,36 @@ bool IsPendingDeletion(const std::wstring& path) {
 
 namespace {
 
+bool SetRestartRequests(const wchar_t* rule) {
+  RunOptions options;
+  options.program = BinFile(L"restart-list.exe");
+  options.arguments = rule;
+  return InBuildPrefix() && RunProgram(std::move(options)).ExitCode(0) == 0;
+}
+
+}  // namespace
+
+RestartRequestsGranted::RestartRequestsGranted() : granted(SetRestartRequests(L"grant")) {}
+
+RestartRequestsGranted::~RestartRequestsGranted() {
+  if (granted) SetRestartRequests(L"refuse");
+}
+
+bool GoneSoon(const std::wstring& path) {
+  // Without a timeout command (Wine has none) the helper does not pause
+  // between its tries, which may all come before the copy has ended.
+  if (!SearchPathW(nullptr, L"timeout.exe", nullptr, 0, nullptr, nullptr)) {
+    SkipCheck("the removal of the copy's work folder: this system has no timeout command");
+    return true;
+  }
+  for (DWORD start = GetTickCount(); !IsAbsent(path); Sleep(100)) {
+    if (GetTickCount() - start > 10000) return false;
+  }
+  return true;
+}
+
+namespace {
+
 // The values the tests set, and the program deletes, under CSXS.8 to .14.
 void ClearTestValues(int version) {
   for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
@@ -228,8 +258,10 @@ Host::~Host() {
 RunResult RunChecked(RunOptions options) {
   if (options.tempFolder.empty()) options.tempFolder = MakeSandbox(L"temp");
   const DWORD timeout = options.timeoutMilliseconds;
+  const std::wstring program = options.program;
   const RunResult run = RunProgram(std::move(options));
   longest = std::max(longest, run.milliseconds);
+  EXPECT_EQ(run.startError, 0u) << "the program could not be started: " << testing::PrintToString(program);
   EXPECT_FALSE(run.timedOut) << "the run ended on its timeout of " << timeout
                              << " ms; still running then, and ended: " << testing::PrintToString(run.leftOver);
   return run;

@@ -48,6 +48,18 @@ bool RegistryValueExists(HKEY root, const std::wstring& key, const std::wstring&
 
 // Whether the path is listed for deletion at the next restart (the list is only read).
 bool IsPendingDeletion(const std::wstring& path);
+// While it lives, the build's prefix grants requests to delete files at the
+// next restart, which it refuses as a standard user's Windows does. Nothing
+// elsewhere: granted says whether they are.
+struct RestartRequestsGranted {
+  RestartRequestsGranted();
+  ~RestartRequestsGranted();
+  bool granted = false;
+};
+
+// Whether the path is gone now or within a few seconds (what the program
+// hands to a helper goes shortly after it ends).
+bool GoneSoon(const std::wstring& path);
 
 // Tests that set CSXS values start and end without PlayerDebugMode and
 // LogLevel under CSXS.8 to .14; the values the user had are saved before the

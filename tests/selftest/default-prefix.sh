@@ -17,9 +17,11 @@ export WINEPREFIX=$WINE_ROOT/default-prefix
 # The tests leave read-only folders behind (Wine closes them to writing): opened again to go.
 as_wine_user sh -c 'wineserver -k 2>/dev/null; chmod -R u+rwX "$WINEPREFIX" 2>/dev/null; rm -rf "$WINEPREFIX" &&
   wineboot -i >/dev/null 2>&1 && wineserver -w'
-# The one change to the default: there is no display here, and without one
-# Wine would show no box at all.
+# The changes to the default: there is no display here, and without one Wine
+# would show no box at all; and a crash ends the process at once instead of
+# waiting behind a debugger that nobody sees.
 as_wine_user wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+as_wine_user wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 as_wine_user wineserver -w  # what started with the old setting ends
 profile=$WINEPREFIX/drive_c/users/$(as_wine_user whoami)
 keep=("$profile/canary.txt" "$WINEPREFIX/drive_c/canaries/canary.txt"

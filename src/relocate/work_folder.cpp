@@ -1,0 +1,76 @@
+#include "relocate/work_folder.h"
+
+#include <windows.h>
+
+#include "common/folders.h"
+#include "common/names.h"
+#include "common/paths.h"
+#include "log/log.h"
+#include "relocate/copy_line.h"
+
+namespace {
+
+constexpr int kHelperTries = 5;
+
+bool IsPlainFolder(const std::wstring& path) {
+  const PathLook look = LookAt(path);
+  return look.Exists() && IsFolder(look.attributes) && !IsLink(look.attributes);
+}
+
+// Waits a second before each try, so that the copy has ended (and a scanner
+// let go of it) by then; stops once the folder is gone. The pause is
+// Windows' own timeout command, not the ping of 127.0.0.1 that self-deleting
+// malware is known by, and nothing but this one folder is named.
+std::wstring HelperCommand(const std::wstring& folder) {
+  const std::wstring quoted = L"\"" + folder + L"\"";
+  return L"for /l %i in (1,1," + Decimal(kHelperTries) + L") do @(if exist " + quoted +
+         L" (timeout /t 1 /nobreak >nul 2>&1 & rmdir /s /q " + quoted + L" 2>nul))";
+}
+
+}  // namespace
+
+bool IsWorkFolderName(const std::wstring& name) {
+  const size_t underscore = name.find(L'_');
+  const auto digits = [](const std::wstring& part) {
+    return !part.empty() && part.find_first_not_of(L"0123456789") == std::wstring::npos;
+  };
+  return underscore != std::wstring::npos && digits(name.substr(0, underscore)) && digits(name.substr(underscore + 1));
+}
+
+void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
+  const std::wstring home = JoinPath(tempFolder, kWorkFolderName);
+  if (tempFolder.empty() || !IsPlainFolder(home)) return;
+  ForEachEntry(home, [](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
+    if (!IsFolder(attributes) || IsLink(attributes) || !IsWorkFolderName(name)) return true;
+    ForEachEntry(folder, [](const std::wstring& path, const std::wstring&, DWORD entry) {
+      if (!IsFolder(entry) && !IsLink(entry)) DeleteFileW(LongForm(path).c_str());  // a running copy's stays
+      return true;
+    });
+    if (RemoveDirectoryW(LongForm(folder).c_str())) WriteLog(L"[Stage1] Removed a work folder left by an earlier run: " + folder);
+    return true;
+  });
+}
+
+void HandOverWorkFolder() {
+  const std::wstring folder = FolderOf(GetOwnPath()), temp = GetTempFolder();
+  if (temp.empty() || !SameNameIgnoringCase(FolderOf(folder), JoinPath(temp, kWorkFolderName)) ||
+      !IsWorkFolderName(FileNameOf(folder)) || !IsPlainFolder(folder) || !IsPlainFolder(FolderOf(folder))) {
+    return;
+  }
+  wchar_t system[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  const std::wstring cmd = JoinPath(system, L"cmd.exe");
+  std::wstring line = QuoteArgument(cmd) + L" /d /q /c \"" + HelperCommand(folder) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  // No window, nothing inherited, and the system folder as its current
+  // folder: a process's current folder cannot be removed.
+  if (!CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system, &startup,
+                      &started)) {
+    return;  // the folder stays for the next run's sweep
+  }
+  const ProcessHandles helper(started);
+  WriteLog(L"[Stage2] Work folder handed to cmd.exe for removal: " + folder);
+}

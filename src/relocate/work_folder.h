@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+// The copy's work folder, %TEMP%\PexloPlayAiUninstall\<process id>_<tick count>,
+// goes once the copy has ended: Windows lets only administrators ask for a
+// deletion at restart, so a standard user's copy would stay for good.
+
+// <process id>_<tick count>: two runs of digits joined by an underscore.
+bool IsWorkFolderName(const std::wstring& name);
+
+// The first process, before it makes its own: removes what earlier runs left
+// in the work folders' home. Only folders named like a work folder, never
+// through a link, and in them only plain files; a folder whose copy still
+// runs keeps its file, and so stays.
+void SweepEarlierWorkFolders(const std::wstring& tempFolder);
+
+// The copy, as the last thing it does: hands its own work folder to cmd.exe,
+// which tries a few times, a second apart, to remove it once the copy has
+// ended. Nothing unless the copy runs from a work folder of its own under
+// the temporary folder, and that folder is no link.
+void HandOverWorkFolder();
