@@ -9,11 +9,13 @@ namespace {
 // second process, nothing touched, and nothing logged but the banner and,
 // for something that exists and is not the extension's folder, why.
 void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language language, MessageId id,
-                   const std::wstring& foreign = L"") {
+                   const std::wstring& foreign = L"", bool startHidden = false) {
   SCOPED_TRACE(testing::PrintToString(arguments));
   const Snapshot before = TakeSnapshot(scene.root, {scene.temp});
   const size_t logged = scene.Log().size();
-  const RunResult run = RunChecked(scene.Options(arguments));
+  RunOptions options = scene.Options(arguments);
+  options.startHidden = startHidden;
+  const RunResult run = RunChecked(std::move(options));
   EXPECT_EQ(run.processes.size(), 1u);
   EXPECT_EQ(run.ExitCode(0), 2u);
   const bool silent = arguments.find(L"silent=1") != std::wstring::npos;
@@ -34,7 +36,8 @@ void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language l
 TEST_F(Refusal, CommandLinesWithoutAUsableExtdir) {
   const Scene scene(L"refused");
   ExpectRefused(scene, L"", Language::English, MessageId::Usage);
-  ExpectRefused(scene, L"lang=pt", Language::Portuguese, MessageId::MissingExtDir);
+  // Started hidden (NSIS nsExec, Inno Setup's runhidden), a box is shown all the same.
+  ExpectRefused(scene, L"lang=pt", Language::Portuguese, MessageId::MissingExtDir, L"", true);
   // The lookup and path rules are the unit cases': no root is ever handed over here.
   ExpectRefused(scene, L"extdir=\"" + scene.ext + L"\\..\\..\" silent=1 wait=1", Language::English, MessageId::MissingExtDir);
 }
@@ -73,15 +76,25 @@ TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   EXPECT_TRUE(scene.CanariesIntact());
 }
 
-// A folder behind a parent that may not be opened, and one that may not be
-// listed (from the sandbox_fixtures step): nothing in either can be shown to
-// be this extension's, so nothing is deleted (the closed_folders_kept step
-// checks) and nothing is reported removed. The first process decides.
+// A folder behind a parent that may not be opened, one that may not be
+// listed (from the sandbox_fixtures step), and one on a drive letter that
+// nothing maps (an elevated process does not see the user's drives), which
+// says "not found" of every path on it: each may be there, nothing in it can
+// be shown to be this extension's, so nothing is deleted (the
+// closed_folders_kept step checks) and nothing is reported removed. The first
+// process decides.
 TEST_F(Refusal, FolderThatCannotBeLookedIntoFailsAndStays) {
   const Scene scene(L"closed");
-  if (!InBuildPrefix()) GTEST_SKIP() << "needs the closed folders that harness/linux-fixtures.sh makes";
-  for (const std::wstring& folder : {Fixture(L"closed\\parent\\com.pexlo.play.ai"), Fixture(L"closed\\unlisted\\com.pexlo.play.ai")}) {
-    const bool silent = folder.find(L"parent") != std::wstring::npos;
+  wchar_t letter = L'Q';
+  while (letter < L'Z' && (GetLogicalDrives() & (1u << (letter - L'A')))) ++letter;
+  Lines folders = {std::wstring(1, letter) + L":\\pexloplay-ai-uninstaller-tests\\" + kBundleId};
+  if (InBuildPrefix()) {
+    folders.insert(folders.end(), {Fixture(L"closed\\parent\\com.pexlo.play.ai"), Fixture(L"closed\\unlisted\\com.pexlo.play.ai")});
+  } else {
+    SkipCheck("folders closed to the user: they come from harness/linux-fixtures.sh");
+  }
+  for (const std::wstring& folder : folders) {
+    const bool silent = folder.find(L"unlisted") == std::wstring::npos;
     SCOPED_TRACE(testing::PrintToString(folder));
     const size_t logged = scene.Log().size();
     const RunResult run = RunChecked(scene.Options(L"extdir=" + folder + (silent ? L" silent=1 wait=1" : L"")));

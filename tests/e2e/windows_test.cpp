@@ -1,5 +1,6 @@
-// Windows as callers and machines have it: a caller's job, the foreground, a
-// hidden start, a drive that does not answer, a file held for a moment.
+// Windows as callers and machines have it: a caller's job, a file held for a
+// moment. (The foreground is the full run's, a hidden start and a drive that
+// does not answer are refusal cases.)
 #include <thread>
 
 #include "support.h"
@@ -24,41 +25,6 @@ TEST_F(Windows, CallersJobNeverEndsTheRemovalHalfway) {
     EXPECT_EQ(std::count(log.begin(), log.end(), L"[Stage1] The caller's job would end a copy with it: removing from here."),
               breakaway ? 0 : 1);
   }
-}
-
-// The first process lets its copy's boxes come to the front. Started hidden
-// (NSIS nsExec, Inno Setup's runhidden), the first process's own box is
-// shown all the same.
-TEST_F(Windows, BoxesAreShownAndMayComeToTheFront) {
-  const Scene scene(L"front");
-  const RunResult run = RunChecked(scene.Options(L"extdir=\"" + scene.ext + L"\" silent=1"));
-  ASSERT_EQ(run.processes.size(), 2u);
-  if (HaveTrace()) {
-    const auto calls = TracedCalls(run.processes[0].processId, "user32.AllowSetForegroundWindow");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(TracedNumber(calls[0][0]), run.processes[1].processId);
-  } else {
-    SkipCheck("whether the copy may come to the front: it needs Wine's call trace");
-  }
-  RunOptions hidden = scene.Options(L"lang=pt");
-  hidden.startHidden = true;
-  hidden.timeoutMilliseconds = 15000;
-  hidden.program = PlaceProgram(scene.launch);  // the run above deleted it
-  EXPECT_EQ(RunChecked(std::move(hidden)).Texts(), Lines{Text(Language::Portuguese, MessageId::MissingExtDir)});
-}
-
-// A drive letter that nothing maps (an elevated process does not see the
-// user's) says "not found" of every path on it: the folder may be there for
-// the user, so it is never reported removed.
-TEST_F(Windows, FolderOnADriveThatDoesNotAnswerIsNotRemoved) {
-  const Scene scene(L"no_drive");
-  wchar_t letter = L'Q';
-  while (letter < L'Z' && (GetLogicalDrives() & (1u << (letter - L'A')))) ++letter;
-  const std::wstring folder = std::wstring(1, letter) + L":\\pexloplay-ai-uninstaller-tests\\" + kBundleId;
-  const RunResult run = RunChecked(scene.Options(L"extdir=" + folder + L" silent=1 wait=1"));
-  EXPECT_EQ(run.ExitCode(0), 1u);
-  EXPECT_EQ(scene.Log(), (Lines{kBanner, L"extdir: " + folder, L"[Delete] Cannot look into the folder, nothing deleted: " + folder,
-                                L"Failed to delete extension directory."}));
 }
 
 // A file that another program holds for a moment (a virus scanner) is

@@ -217,12 +217,6 @@ void MakeExtension(const std::wstring& folder) {
   SetFileAttributesW((folder + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
-std::wstring FolderOfLength(const std::wstring& base, size_t length) {
-  std::wstring path = base;
-  while (path.size() + 1 < length) path += L"\\" + std::wstring(std::min<size_t>(60, length - path.size() - 1), L't');
-  return path;
-}
-
 // Links are listed, never followed. (std::filesystem is not used here: past
 // 260 characters MinGW's directory iterator lists the current folder instead.)
 Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip) {

@@ -92,8 +92,6 @@ std::string Utf16(const std::string& ascii, bool bigEndian);
 
 // A small extension: a manifest, nested folders, a read-only file, non-Latin names.
 void MakeExtension(const std::wstring& folder);
-// A folder path below base exactly length characters long (not made).
-std::wstring FolderOfLength(const std::wstring& base, size_t length);
 
 // Every file and folder below root with its content, leaving out the subtrees in skip.
 using Snapshot = std::map<std::wstring, std::string>;

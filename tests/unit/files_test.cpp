@@ -110,8 +110,7 @@ TEST_F(Files, OutcomeTravelsOnlyThroughAPipeAndOnlyAsAnExitCode) {
 
 // The copy deletes the launch executable (named like its own file) and
 // removes the launch folder once nothing else is left in it. Without its own
-// path it does not know which file it was started as: nothing in the launch
-// folder may go, and the folder itself is never handed to the deletion at restart.
+// path it does not know which file it was started as: nothing may go.
 TEST_F(Files, LaunchLocationLosesTheLaunchExecutableAndAnEmptiedFolder) {
   const std::wstring launch = temp + L"\\Tools", program = launch + L"\\u.exe", origdir = L"[Stage2] origdir: " + launch + L"\\";
   MakeFolder(launch);
@@ -119,7 +118,6 @@ TEST_F(Files, LaunchLocationLosesTheLaunchExecutableAndAnEmptiedFolder) {
   MakeFile(launch + L"\\readme.txt");
   CleanLaunchLocation(launch, L"");
   EXPECT_TRUE(Exists(program));
-  EXPECT_FALSE(IsPendingDeletion(launch) || IsPendingDeletion(program));
   CleanLaunchLocation(launch, L"T:\\work\\u.exe");
   EXPECT_TRUE(IsAbsent(program) && Exists(launch));
   DeleteFileW((launch + L"\\readme.txt").c_str());
@@ -129,20 +127,9 @@ TEST_F(Files, LaunchLocationLosesTheLaunchExecutableAndAnEmptiedFolder) {
   EXPECT_EQ(Log(), (Lines{origdir, origdir, origdir, L"[Stage2] Removed empty directory: " + launch}));
 }
 
-// The pass by hand removes what it has emptied, down to the folder itself;
-// each sub-folder starts over with a shell delete of its own.
-TEST_F(Files, PassByHandRemovesTheFoldersItEmpties) {
-  const std::wstring top = MakeSandbox(L"by_hand");
-  MakeFolder(top + L"\\a");
-  MakeFile(top + L"\\a\\x.txt");
-  MakeFile(top + L"\\y.txt");
-  EXPECT_TRUE(RemoveFolderByHand(top));
-  EXPECT_TRUE(IsAbsent(top));
-  EXPECT_EQ(Log(), Lines{kRemovedLine + top + L"\\a"});
-}
-
-// Past 260 characters, where Windows' plain file calls stop: a file more than
-// 300 characters deep goes with the rest.
+// Past 260 characters, where Windows' plain file calls and the shell stop: a
+// file more than 300 characters deep goes by hand with the rest, and the pass
+// by hand removes each folder it has emptied.
 TEST_F(Files, DeepTreeIsRemoved) {
   const std::wstring top = MakeSandbox(L"deep");
   std::wstring deep = top;

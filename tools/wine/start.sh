@@ -17,7 +17,7 @@ as_wine_user wineserver -p </dev/null >/dev/null 2>&1
 as_wine_user wine cmd /c exit </dev/null >/dev/null 2>&1
 # As Windows does for a standard user, the prefix refuses requests to delete
 # files at the next restart; and it gets Windows' timeout command, which Wine
-# lacks, when the tests are built.
+# lacks.
 as_wine_user wine 'B:\restart-list.exe' refuse </dev/null >/dev/null 2>&1
 if [ -f "$WINE_ROOT/bin/timeout.exe" ]; then
   as_wine_user cp "$WINE_ROOT/bin/timeout.exe" "$WINEPREFIX/drive_c/windows/system32/timeout.exe"

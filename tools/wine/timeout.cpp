@@ -1,5 +1,6 @@
-// Windows' timeout command, which Wine lacks, for the build's prefix: waits
-// the seconds after /t (the program's work-folder helper pauses with it).
+// Windows' timeout command, which Wine lacks, for the build's prefix
+// (tools/wine/start.sh puts it into the system folder): waits the seconds
+// after /t, as the program's work-folder helper pauses with it.
 #include <windows.h>
 
 #include <cwchar>
