@@ -53,7 +53,9 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
 
 void HandOverWorkFolder() {
   const std::wstring folder = FolderOf(GetOwnPath()), temp = GetTempFolder();
-  if (temp.empty() || !SameNameIgnoringCase(FolderOf(folder), JoinPath(temp, kWorkFolderName)) ||
+  // cmd would read %name% in the path as a variable and name another folder.
+  if (temp.empty() || folder.find(L'%') != std::wstring::npos ||
+      !SameNameIgnoringCase(FolderOf(folder), JoinPath(temp, kWorkFolderName)) ||
       !IsWorkFolderName(FileNameOf(folder)) || !IsPlainFolder(folder) || !IsPlainFolder(FolderOf(folder))) {
     return;
   }

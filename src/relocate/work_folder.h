@@ -17,5 +17,6 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder);
 // The copy, as the last thing it does: hands its own work folder to cmd.exe,
 // which tries a few times, a second apart, to remove it once the copy has
 // ended. Nothing unless the copy runs from a work folder of its own under
-// the temporary folder, and that folder is no link.
+// the temporary folder, that folder is no link, and its path holds no %
+// (which cmd would expand); the next run's sweep then takes it.
 void HandOverWorkFolder();

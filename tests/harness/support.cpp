@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "common/folders.h"
+
 #include <algorithm>
 #include <iostream>
 #include <set>
@@ -124,7 +126,13 @@ void ClearTestValues(int version) {
   }
 }
 
-std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>> savedValues;  // (version, name): (type, data)
+struct SavedValue {
+  int version;
+  const wchar_t* name;
+  DWORD type;
+  std::string data;
+};
+std::vector<SavedValue> savedValues;
 std::set<int> keysBefore;
 
 }  // namespace
@@ -136,15 +144,14 @@ void CleanState::SetUp() {
 void SavedCsxsValues::SetUp() {
   for (int version = 8; version <= 14; ++version) {
     RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
-      keysBefore.insert(version);
-    }
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) keysBefore.insert(version);
     for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
-      DWORD type = 0, size = 65536;
-      std::string data(size, '\0');
-      if (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
-                       &size) == ERROR_SUCCESS) {
-        savedValues[{version, name}] = {type, data.substr(0, size)};
+      SavedValue value{version, name, 0, std::string(65536, '\0')};
+      DWORD size = 65536;
+      if (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &value.type,
+                       value.data.data(), &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        savedValues.push_back(value);
       }
     }
   }
@@ -155,9 +162,9 @@ void SavedCsxsValues::TearDown() {
     ClearTestValues(version);
     if (!keysBefore.count(version)) RegDeleteKeyW(HKEY_CURRENT_USER, CsxsKey(version).c_str());  // the tests made it
   }
-  for (const auto& [key, value] : savedValues) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(key.first).c_str(), key.second.c_str(), value.first, value.second.data(),
-                    static_cast<DWORD>(value.second.size()));
+  for (const SavedValue& value : savedValues) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(value.version).c_str(), value.name, value.type, value.data.data(),
+                    static_cast<DWORD>(value.data.size()));
   }
 }
 
@@ -221,15 +228,12 @@ void MakeExtension(const std::wstring& folder) {
 // 260 characters MinGW's directory iterator lists the current folder instead.)
 Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip) {
   Snapshot snapshot;
-  WIN32_FIND_DATAW entry = {};
-  FindHandle listing(FindFirstFileW(JoinPath(root, L"*").c_str(), &entry));
-  for (BOOL found = static_cast<bool>(listing); found; found = FindNextFileW(listing.get(), &entry)) {
-    const std::wstring name = entry.cFileName, path = JoinPath(root, name);
-    if (name == L"." || name == L".." || std::count(skip.begin(), skip.end(), path)) continue;
-    const bool folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    snapshot[path] = folder ? std::string() : ReadWholeFile(path);
-    if (folder && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) snapshot.merge(TakeSnapshot(path, skip));
-  }
+  ForEachEntry(root, [&](const std::wstring& path, const std::wstring&, DWORD attributes) {
+    if (std::count(skip.begin(), skip.end(), path)) return true;
+    snapshot[path] = IsFolder(attributes) ? std::string() : ReadWholeFile(path);
+    if (IsFolder(attributes) && !IsLink(attributes)) snapshot.merge(TakeSnapshot(path, skip));
+    return true;
+  });
   return snapshot;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/handles.h"
+#include "common/folders.h"
 #include "common/names.h"
 #include "common/paths.h"
 #include "runner.h"
@@ -61,15 +61,11 @@ void InstallExtension(const std::wstring& ext) {
 }
 
 int CountFiles(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry = {};
-  FindHandle search(FindFirstFileW(JoinPath(folder, L"*").c_str(), &entry));
-  if (!search) return 0;
   int count = 0;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(JoinPath(folder, name)) : 1;
-  } while (FindNextFileW(search.get(), &entry));
+  ForEachEntry(folder, [&count](const std::wstring& path, const std::wstring&, DWORD attributes) {
+    count += IsFolder(attributes) ? CountFiles(path) : 1;
+    return true;
+  });
   return count;
 }
 
