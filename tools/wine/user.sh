@@ -32,10 +32,9 @@ wine_side() {
 
 # Wine names files in the Unix locale's character set: without a UTF-8 one
 # (a fresh machine sets none) the tests' non-Latin folder names cannot be made.
-case "${LC_ALL:-${LANG:-}}" in
-  *[Uu][Tt][Ff]-8* | *[Uu][Tt][Ff]8*) ;;
-  *) export LANG=C.UTF-8 && unset LC_ALL ;;
-esac
+is_utf8() { case "$1" in *[Uu][Tt][Ff]-8* | *[Uu][Tt][Ff]8*) return 0 ;; esac; return 1; }
+is_utf8 "${LC_ALL:-}" || unset LC_ALL
+is_utf8 "${LANG:-}" || export LANG=C.UTF-8
 
 as_wine_user() {
   "${wine_run_as[@]}" env WINEPREFIX="$WINEPREFIX" WINEDEBUG="$WINEDEBUG" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" LANG="$LANG" "$@"
