@@ -8,3 +8,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The archiver and indexer that understand link-time-optimised objects (the
+# program's objects go through an archive on their way to the linker).
+set(CMAKE_AR x86_64-w64-mingw32-gcc-ar-posix)
+set(CMAKE_RANLIB x86_64-w64-mingw32-gcc-ranlib-posix)
