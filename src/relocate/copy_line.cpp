@@ -48,6 +48,8 @@ std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring&
   return line;
 }
 
+std::wstring WorkFoldersHome(const std::wstring& tempFolder) { return JoinPath(tempFolder, kWorkFolderName); }
+
 std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long processId, unsigned long tickCount) {
-  return JoinPath(JoinPath(tempFolder, kWorkFolderName), Decimal(processId) + L"_" + Decimal(tickCount));
+  return JoinPath(WorkFoldersHome(tempFolder), Decimal(processId) + L"_" + Decimal(tickCount));
 }

@@ -15,5 +15,8 @@ std::wstring QuoteArgument(const std::wstring& value);
 std::wstring BuildRelaunchLine(const std::wstring& copyPath, const std::wstring& launchFolder,
                                const Arguments& arguments, HANDLE outcomePipe);
 
+// <temp>\PexloPlayAiUninstall, where every run's work folder lies.
+std::wstring WorkFoldersHome(const std::wstring& tempFolder);
+
 // <temp>\PexloPlayAiUninstall\<process id>_<tick count>.
 std::wstring WorkFolderPath(const std::wstring& tempFolder, unsigned long processId, unsigned long tickCount);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/folders.h"
-#include "common/names.h"
+#include "common/decimal.h"
 #include "common/paths.h"
 #include "log/log.h"
 #include "relocate/copy_line.h"
@@ -38,7 +38,7 @@ bool IsWorkFolderName(const std::wstring& name) {
 }
 
 void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
-  const std::wstring home = JoinPath(tempFolder, kWorkFolderName);
+  const std::wstring home = WorkFoldersHome(tempFolder);
   if (tempFolder.empty() || !IsPlainFolder(home)) return;
   ForEachEntry(home, [](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
     if (!IsFolder(attributes) || IsLink(attributes) || !IsWorkFolderName(name)) return true;
@@ -55,7 +55,7 @@ void HandOverWorkFolder() {
   const std::wstring folder = FolderOf(GetOwnPath()), temp = GetTempFolder();
   // cmd would read %name% in the path as a variable and name another folder.
   if (temp.empty() || folder.find(L'%') != std::wstring::npos ||
-      !SameNameIgnoringCase(FolderOf(folder), JoinPath(temp, kWorkFolderName)) ||
+      !SameNameIgnoringCase(FolderOf(folder), WorkFoldersHome(temp)) ||
       !IsWorkFolderName(FileNameOf(folder)) || !IsPlainFolder(folder) || !IsPlainFolder(FolderOf(folder))) {
     return;
   }
