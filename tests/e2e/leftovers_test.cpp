@@ -5,12 +5,16 @@
 
 using Leftovers = CleanState;
 
+// An extension holding a link to a folder outside it (a shared module), and
+// an extension folder that is itself a link to a working copy: nothing
+// behind a link goes, and while a link stays (Wine will not remove one whose
+// target holds anything), the run never says that the folder was removed.
 // Work folders that earlier runs left (one with a copy in it, an empty one)
 // go with the next run; a link named like one, and everything else in the
 // temporary folder, stay.
-TEST_F(Leftovers, EarlierWorkFoldersAreSweptAndNothingElse) {
-  if (!InBuildPrefix()) GTEST_SKIP() << "needs the link that harness/linux-fixtures.sh makes";
-  const Scene scene(L"sweep");
+TEST_F(Leftovers, NothingBehindALinkIsTouchedAndEarlierWorkFoldersGo) {
+  if (!InBuildPrefix()) GTEST_SKIP() << "needs the links that harness/linux-fixtures.sh makes";
+  const Scene scene(L"links");
   const std::wstring temp = Fixture(L"sweep"), home = JoinPath(temp, kWorkFolderName);
   const Lines leftovers = {home + L"\\12_34", home + L"\\56_78"};
   PlaceProgram(leftovers[0]);
@@ -18,38 +22,27 @@ TEST_F(Leftovers, EarlierWorkFoldersAreSweptAndNothingElse) {
   MakeFolder(home + L"\\not_a_run");
   MakeFile(home + L"\\notes.txt");
   const Snapshot before = TakeSnapshot(temp, leftovers);
-  RunOptions options = scene.Options(L"extdir=\"" + scene.ext + L"\" silent=1 wait=1");
-  options.tempFolder = temp;
-  const RunResult run = RunChecked(std::move(options));
-  EXPECT_EQ(run.ExitCode(0), 0u);
-  EXPECT_TRUE(IsAbsent(leftovers[0]) && IsAbsent(leftovers[1]));
-  ASSERT_EQ(run.processes.size(), 2u);
-  EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));
-  Snapshot after = TakeSnapshot(temp, leftovers);
-  after.erase(JoinPath(temp, kLogFileName));
-  EXPECT_TRUE(after == before) << "something else in the temporary folder changed";
-}
-
-// An extension holding a link to a folder outside it (a shared module), and
-// an extension folder that is itself a link to a working copy: nothing
-// behind a link goes, and while a link stays (Wine will not remove one whose
-// target holds anything), the run never says that the folder was removed.
-TEST_F(Leftovers, NothingBehindALinkIsTouched) {
-  if (!InBuildPrefix()) GTEST_SKIP() << "needs the links that harness/linux-fixtures.sh makes";
-  const Scene scene(L"links");
   for (const std::wstring name : {L"inner", L"outer"}) {
     SCOPED_TRACE(testing::PrintToString(name));
     const std::wstring folder = Fixture(L"links\\" + name) + L"\\" + kBundleId, target = Fixture(L"links\\" + name + L"_target");
     PlaceProgram(scene.launch);
-    const size_t logged = scene.Log().size();
-    const RunResult run = RunChecked(scene.Options(L"extdir=\"" + folder + L"\" silent=1 wait=1"));
+    const size_t logged = ReadLogLines(temp).size();
+    RunOptions options = scene.Options(L"extdir=\"" + folder + L"\" silent=1 wait=1");
+    options.tempFolder = temp;
+    const RunResult run = RunChecked(std::move(options));
     EXPECT_EQ(run.ExitCode(0), IsAbsent(folder) ? 0u : 1u);
+    ASSERT_EQ(run.processes.size(), 2u);
+    EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));
     for (const wchar_t* canary : {L"\\canary.txt", L"\\deep\\canary.txt"}) EXPECT_EQ(ReadWholeFile(target + canary), "canary");
-    const Lines log = scene.Log();
+    const Lines log = ReadLogLines(temp);
     const Lines lines(log.begin() + std::min(logged, log.size()), log.end());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), name == L"inner" ? L"[Delete] Left to the pass by hand (a link or a long path inside): " + folder
                                                                        : L"[Delete] The folder is a link: removing the link only: " + folder), 1);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), L"[Delete] SHFileOperation removed: " + folder), 0);
   }
   EXPECT_TRUE(Exists(Fixture(L"links\\outer_target\\CSXS\\manifest.xml")));
+  EXPECT_TRUE(IsAbsent(leftovers[0]) && IsAbsent(leftovers[1]));
+  Snapshot after = TakeSnapshot(temp, leftovers);
+  after.erase(JoinPath(temp, kLogFileName));
+  EXPECT_TRUE(after == before) << "something else in the temporary folder changed";
 }

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # What the tests cannot make from inside Wine, made on the Linux side as the
-# user that runs Wine (see tools/wine/user.sh):
-#   linux-fixtures.sh make <build>    links and closed folders
-#   linux-fixtures.sh check <build>   after the tests: nothing in the closed folders is gone
+# user that runs Wine (see tools/wine/user.sh): links and closed folders.
+#   linux-fixtures.sh <build>
 # They lie in the tests' own folder, %TEMP%\pexloplay-ai-uninstaller-tests\fixtures
 # (T:\temp\... in the build's prefix). Links, each to a *_target folder with
 # canary files: links\inner\com.pexlo.play.ai holds node_modules\linked, a
@@ -15,21 +14,10 @@
 # com.pexlo.play.ai may be entered but not listed (mode 300).
 set -euo pipefail
 . "$(dirname "$0")/../../tools/wine/user.sh"
-wine_side "$2"
-root=$WINE_ROOT/sandbox/temp/pexloplay-ai-uninstaller-tests/fixtures
-extension=(CSXS/manifest.xml index.html js/main.js)
-close() { as_wine_user chmod "$1" "$root/closed/parent" && as_wine_user chmod "$2" "$root/closed/unlisted/com.pexlo.play.ai"; }
-if [ "$1" = check ]; then  # two extension folders of three files each, opened to be counted
-  close 700 700
-  count=$(as_wine_user find "$root/closed" -type f | wc -l)
-  close 000 300
-  [ "$count" -eq 6 ] || { echo "closed folders: $count files of 6 left"; exit 1; }
-  exit 0
-fi
+wine_side "$1"
 as_wine_user bash -c '
   set -eu
   root=$1
-  shift
   chmod -R u+rwX "$root" 2>/dev/null || true
   rm -rf "$root"
   for target in links/inner_target links/outer_target sweep/sweep_target; do
@@ -37,8 +25,9 @@ as_wine_user bash -c '
     printf canary >"$root/$target/canary.txt"
     printf canary >"$root/$target/deep/canary.txt"
   done
-  for folder in links/inner/com.pexlo.play.ai links/outer_target; do
-    for file in "$@"; do
+  for folder in links/inner/com.pexlo.play.ai links/outer_target closed/parent/com.pexlo.play.ai \
+      closed/unlisted/com.pexlo.play.ai; do
+    for file in CSXS/manifest.xml index.html js/main.js; do
       mkdir -p "$(dirname "$root/$folder/$file")"
       printf "<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>" >"$root/$folder/$file"
     done
@@ -47,10 +36,5 @@ as_wine_user bash -c '
   ln -s ../../../inner_target "$root/links/inner/com.pexlo.play.ai/node_modules/linked"
   ln -s ../outer_target "$root/links/outer/com.pexlo.play.ai"
   ln -s ../sweep_target "$root/sweep/PexloPlayAiUninstall/7_7"
-  for folder in parent unlisted; do
-    for file in "$@"; do
-      mkdir -p "$(dirname "$root/closed/$folder/com.pexlo.play.ai/$file")"
-      printf "<ExtensionManifest ExtensionBundleId=\"com.pexlo.play.ai\"/>" >"$root/closed/$folder/com.pexlo.play.ai/$file"
-    done
-  done' - "$root" "${extension[@]}"
-close 000 300
+  chmod 000 "$root/closed/parent"
+  chmod 300 "$root/closed/unlisted/com.pexlo.play.ai"' - "$WINE_ROOT/sandbox/temp/pexloplay-ai-uninstaller-tests/fixtures"

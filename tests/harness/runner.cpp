@@ -180,7 +180,6 @@ RunResult RunProgram(RunOptions options) {
     GetExitCodeProcess(own.handle.get(), &own.seen.exitCode);
     result.processes.push_back(own.seen);
   }
-  result.milliseconds = GetTickCount() - started;
   return result;
 }
 

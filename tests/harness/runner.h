@@ -48,7 +48,6 @@ struct RunResult {
   std::vector<SeenBox> boxes;          // in the order they were shown
   bool timedOut = false;               // what was left has been ended
   std::vector<std::wstring> leftOver;  // then: the processes that still ran
-  DWORD milliseconds = 0;
   DWORD startError = 0;  // nonzero when the first process could not be created
   DWORD ExitCode(size_t index) const { return index < processes.size() ? processes[index].exitCode : STILL_ACTIVE; }
   std::vector<std::wstring> Texts() const;  // of the boxes, in order

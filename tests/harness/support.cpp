@@ -17,7 +17,6 @@ Lines Canaries(const std::wstring& root) {
 }
 
 std::set<std::string> skipped;
-DWORD longest = 0;
 
 }  // namespace
 
@@ -58,6 +57,7 @@ std::wstring MakeSandbox(const std::wstring& name) {
 void MakeFolder(const std::wstring& path) { Require(CreateDirectoryTree(path) && Exists(path), "a folder of its own"); }
 
 void MakeFile(const std::wstring& path, const std::string& bytes) {
+  CreateDirectoryTree(FolderOf(path));  // the write below fails visibly instead
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // one made read-only before is made again
   Require(WriteFileBytes(path, bytes), "a file of its own");
 }
@@ -213,9 +213,6 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
 }
 
 void MakeExtension(const std::wstring& folder) {
-  MakeFolder(folder + L"\\CSXS");
-  MakeFolder(folder + L"\\js\\lib\\nested\\deeper");
-  MakeFolder(folder + L"\\\u8d44\u6e90");
   MakeFile(folder + L"\\CSXS\\manifest.xml", CepManifest("com.pexlo.play.ai", "com.pexlo.play.ai.panel", "com.x"));
   for (const wchar_t* file : {L"index.html", L"js\\main.js", L"js\\lib\\nested\\deeper\\dep.js", L"\u8d44\u6e90\\\u56fe\u6807.png",
                               L".debug", L"readonly.txt"}) {
@@ -258,14 +255,11 @@ RunResult RunChecked(RunOptions options) {
   const DWORD timeout = options.timeoutMilliseconds;
   const std::wstring program = options.program;
   const RunResult run = RunProgram(std::move(options));
-  longest = std::max(longest, run.milliseconds);
   EXPECT_EQ(run.startError, 0u) << "the program could not be started: " << testing::PrintToString(program);
   EXPECT_FALSE(run.timedOut) << "the run ended on its timeout of " << timeout
                              << " ms; still running then, and ended: " << testing::PrintToString(run.leftOver);
   return run;
 }
-
-DWORD Longest() { return longest; }
 
 void ExpectIcon(const SeenBox& box, UINT icon) {
   if (!box.style) return SkipCheck("box icons: no call trace, and the boxes' icons are not the shared system icons");

@@ -38,7 +38,7 @@ void Require(bool condition, const std::string& what);
 // A new, empty folder <tests folder>\<name>_<process id>_<tick count>_<counter>.
 std::wstring MakeSandbox(const std::wstring& name);
 void MakeFolder(const std::wstring& path);  // with missing parents
-void MakeFile(const std::wstring& path, const std::string& bytes = "x");
+void MakeFile(const std::wstring& path, const std::string& bytes = "x");  // in missing folders too
 
 // Keeps a file open without FILE_SHARE_DELETE (nothing for an empty path).
 FileHandle Hold(const std::wstring& path);
@@ -107,10 +107,8 @@ struct Host {
 };
 
 // RunProgram with the run's temporary folder in the tests' folder unless one
-// is given; a run that ends on its timeout fails the test. Longest(): the
-// longest run so far, in milliseconds.
+// is given; a run that ends on its timeout fails the test.
 RunResult RunChecked(RunOptions options);
-DWORD Longest();
 
 // The box's icon, read from the call trace or the box itself.
 void ExpectIcon(const SeenBox& box, UINT icon);
