@@ -49,7 +49,6 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
     EXPECT_EQ(run.ExitCode(1), held ? 1u : 0u);
     EXPECT_NE(IsAbsent(scene.ext), held);
     EXPECT_NE(IsAbsent(scene.launch), held);
-    EXPECT_FALSE(IsPendingDeletion(scene.program));
     EXPECT_EQ(Exists(scene.program), held);  // kept after a failure, to try again
     EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));  // the work folder, after either
     EXPECT_TRUE(held == Exists(heldFile) && IsAbsent(scene.ext + L"\\readonly.txt") && scene.CanariesIntact());

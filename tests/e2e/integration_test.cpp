@@ -43,7 +43,6 @@ TEST_F(Integration, BatchFileAndNsisUninstallerGetTheRemovalsOutcome) {
       options.arguments = L"/c \"" + root + L"\\launch\\remove.bat\"";
     }
     const RunResult result = RunChecked(std::move(options));
-    ASSERT_FALSE(result.timedOut);
     const std::string saved = ReadWholeFile(root + L"\\nsis-result.txt");
     EXPECT_EQ(nsis ? saved : std::to_string(result.ExitCode(0)), held ? "1" : "0");
     EXPECT_NE(IsAbsent(extension), held);

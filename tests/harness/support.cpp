@@ -18,6 +18,33 @@ Lines Canaries(const std::wstring& root) {
 
 std::set<std::string> skipped;
 
+bool SetRestartRequests(const wchar_t* rule) {
+  RunOptions options;
+  options.program = BinFile(L"restart-list.exe");
+  options.arguments = rule;
+  return InBuildPrefix() && RunProgram(std::move(options)).ExitCode(0) == 0;
+}
+
+// The values the tests set, and the program deletes: PlayerDebugMode and
+// LogLevel under CSXS.8 to .14.
+template <typename Visit>
+void ForEachTestValue(Visit visit) {
+  for (int version = 8; version <= 14; ++version) {
+    for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) visit(CsxsKey(version), name);
+  }
+}
+
+struct SavedValue {
+  std::wstring key;
+  const wchar_t* name;
+  DWORD type;
+  std::string data;
+};
+std::vector<SavedValue> savedValues;
+std::set<std::wstring> keysBefore;
+
+void ClearTestValue(const std::wstring& key, const wchar_t* name) { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name); }
+
 }  // namespace
 
 std::wstring Text(Language language, MessageId id) {
@@ -87,17 +114,6 @@ bool IsPendingDeletion(const std::wstring& path) {
   return (L'\0' + data).find(L'\0' + (L"\\??\\" + path) + L'\0' + L'\0') != std::wstring::npos;
 }
 
-namespace {
-
-bool SetRestartRequests(const wchar_t* rule) {
-  RunOptions options;
-  options.program = BinFile(L"restart-list.exe");
-  options.arguments = rule;
-  return InBuildPrefix() && RunProgram(std::move(options)).ExitCode(0) == 0;
-}
-
-}  // namespace
-
 RestartRequestsGranted::RestartRequestsGranted() : granted(SetRestartRequests(L"grant")) {}
 
 RestartRequestsGranted::~RestartRequestsGranted() {
@@ -117,53 +133,29 @@ bool GoneSoon(const std::wstring& path) {
   return true;
 }
 
-namespace {
-
-// The values the tests set, and the program deletes, under CSXS.8 to .14.
-void ClearTestValues(int version) {
-  for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name);
-  }
-}
-
-struct SavedValue {
-  int version;
-  const wchar_t* name;
-  DWORD type;
-  std::string data;
-};
-std::vector<SavedValue> savedValues;
-std::set<int> keysBefore;
-
-}  // namespace
-
-void CleanState::SetUp() {
-  for (int version = 8; version <= 14; ++version) ClearTestValues(version);
-}
+void CleanState::SetUp() { ForEachTestValue(ClearTestValue); }
 
 void SavedCsxsValues::SetUp() {
-  for (int version = 8; version <= 14; ++version) {
-    RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) keysBefore.insert(version);
-    for (const wchar_t* name : {L"PlayerDebugMode", L"LogLevel"}) {
-      SavedValue value{version, name, 0, std::string(65536, '\0')};
-      DWORD size = 65536;
-      if (RegGetValueW(HKEY_CURRENT_USER, CsxsKey(version).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &value.type,
-                       value.data.data(), &size) == ERROR_SUCCESS) {
-        value.data.resize(size);
-        savedValues.push_back(value);
-      }
+  ForEachTestValue([](const std::wstring& key, const wchar_t* name) {
+    RegistryKey opened;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS) keysBefore.insert(key);
+    SavedValue value{key, name, 0, std::string(65536, '\0')};
+    DWORD size = 65536;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, value.data.data(), &size) ==
+        ERROR_SUCCESS) {
+      value.data.resize(size);
+      savedValues.push_back(value);
     }
-  }
+  });
 }
 
 void SavedCsxsValues::TearDown() {
-  for (int version = 8; version <= 14; ++version) {
-    ClearTestValues(version);
-    if (!keysBefore.count(version)) RegDeleteKeyW(HKEY_CURRENT_USER, CsxsKey(version).c_str());  // the tests made it
-  }
+  ForEachTestValue([](const std::wstring& key, const wchar_t* name) {
+    ClearTestValue(key, name);
+    if (!keysBefore.count(key)) RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());  // the tests made it
+  });
   for (const SavedValue& value : savedValues) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, CsxsKey(value.version).c_str(), value.name, value.type, value.data.data(),
+    RegSetKeyValueW(HKEY_CURRENT_USER, value.key.c_str(), value.name, value.type, value.data.data(),
                     static_cast<DWORD>(value.data.size()));
   }
 }
@@ -232,22 +224,6 @@ Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip) {
     return true;
   });
   return snapshot;
-}
-
-Host::Host(const std::wstring& stopFile, const std::wstring& heldFile) {
-  const std::wstring host = BinFile(kHostImageName);
-  std::wstring line = L"\"" + host + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  Require(CreateProcessW(host.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started),
-          "the stand-in Illustrator.exe");
-  process = ProcessHandles(started);
-}
-
-Host::~Host() {
-  TerminateProcess(process.process.get(), 0);  // it may have ended on its own
-  WaitForSingleObject(process.process.get(), 5000);
 }
 
 RunResult RunChecked(RunOptions options) {

@@ -97,15 +97,6 @@ void MakeExtension(const std::wstring& folder);
 using Snapshot = std::map<std::wstring, std::string>;
 Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
 
-// The stand-in Illustrator.exe, which runs until stopFile exists, or until
-// this holder ends it, and meanwhile keeps heldFile (when given) open
-// without sharing its deletion.
-struct Host {
-  explicit Host(const std::wstring& stopFile, const std::wstring& heldFile = L"");
-  ~Host();
-  ProcessHandles process;
-};
-
 // RunProgram with the run's temporary folder in the tests' folder unless one
 // is given; a run that ends on its timeout fails the test.
 RunResult RunChecked(RunOptions options);

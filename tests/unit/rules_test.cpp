@@ -60,10 +60,6 @@ TEST(Arguments, LookupRules) {
     EXPECT_FALSE(first.isCopy || !first.launchFolder.empty() || first.outcomePipe) << stage;
   }
   EXPECT_FALSE(Read({L"stage=2", L"outcome=0x12"}).outcomePipe);
-
-  std::wstring programOnly = L"extdir=C:\\x";
-  wchar_t* vector[] = {&programOnly[0]};
-  EXPECT_FALSE(ReadArguments(1, vector).any || !ReadArguments(1, vector).extensionFolder.empty());  // element 0 is never searched
 }
 
 TEST(Arguments, SwitchesAreOnlyOnForOneTrueOrYes) {
