@@ -5,30 +5,29 @@ using Refusal = CleanState;
 
 namespace {
 
-// One error box in the language given, exit code 2, no second process,
-// nothing touched, and nothing logged but the banner and, for something that
-// exists and is not the extension's folder, why. Started hidden, as NSIS
-// nsExec and Inno Setup's runhidden start it, the program shows its box all
-// the same.
-void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language language, MessageId id,
-                   const std::wstring& foreign = L"") {
+// One process and one error box in the language given, the exit code given,
+// nothing touched, and nothing logged but the banner and the lines given.
+// Started hidden, as NSIS nsExec and Inno Setup's runhidden start it, the
+// program shows its box all the same.
+void ExpectNothingDone(const Scene& scene, const std::wstring& arguments, DWORD exitCode, Language language, MessageId id,
+                       const Lines& logged = {}) {
   SCOPED_TRACE(testing::PrintToString(arguments));
   const Snapshot before = TakeSnapshot(scene.root, {scene.temp});
-  const size_t logged = scene.Log().size();
+  const size_t linesBefore = scene.Log().size();
   RunOptions options = scene.Options(arguments);
   options.startHidden = true;
   const RunResult run = RunChecked(std::move(options));
   EXPECT_EQ(run.processes.size(), 1u);
-  EXPECT_EQ(run.ExitCode(0), 2u);
+  EXPECT_EQ(run.ExitCode(0), exitCode);
   EXPECT_EQ(run.Texts(), Lines{Text(language, id)});
   for (const SeenBox& box : run.boxes) {
     EXPECT_EQ(box.caption, Text(language, MessageId::Title));
     ExpectIcon(box, MB_ICONERROR);
   }
   Lines expected = {kBanner};
-  if (!foreign.empty()) expected.push_back(L"[Refused] Not the folder of " + std::wstring(kBundleId) + L": " + foreign);
+  expected.insert(expected.end(), logged.begin(), logged.end());
   const Lines log = scene.Log();
-  EXPECT_EQ(Lines(log.begin() + std::min(logged, log.size()), log.end()), expected);
+  EXPECT_EQ(Lines(log.begin() + std::min(linesBefore, log.size()), log.end()), expected);
   EXPECT_TRUE(TakeSnapshot(scene.root, {scene.temp}) == before) << "something was touched";
 }
 
@@ -36,9 +35,9 @@ void ExpectRefused(const Scene& scene, const std::wstring& arguments, Language l
 
 TEST_F(Refusal, CommandLinesWithoutAUsableExtdir) {
   const Scene scene(L"refused");
-  ExpectRefused(scene, L"", Language::English, MessageId::Usage);
+  ExpectNothingDone(scene, L"", 2, Language::English, MessageId::Usage);
   // The lookup and path rules are the unit cases': no root is ever handed over here.
-  ExpectRefused(scene, L"lang=pt extdir=\"" + scene.ext + L"\\..\\..\"", Language::Portuguese, MessageId::MissingExtDir);
+  ExpectNothingDone(scene, L"lang=pt extdir=\"" + scene.ext + L"\\..\\..\"", 2, Language::Portuguese, MessageId::MissingExtDir);
 }
 
 // The extensions folder itself, another extension (a longer bundle id; the
@@ -50,11 +49,12 @@ TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   MakeExtension(extensions + L"\\com.pexlo.play.ai.pro");
   MakeFile(extensions + L"\\com.pexlo.play.ai.pro\\CSXS\\manifest.xml", CepManifest("com.pexlo.play.ai.pro", "com.pexlo.play.ai.pro.panel", "com.x"));
   for (const std::wstring& foreign : {extensions, extensions + L"\\com.pexlo.play.ai.pro", scene.root, scene.root + L"\\canary.txt"}) {
-    ExpectRefused(scene, L"extdir=\"" + foreign + L"\\\\\"", Language::English, MessageId::MissingExtDir, foreign);
+    ExpectNothingDone(scene, L"extdir=\"" + foreign + L"\\\\\"", 2, Language::English, MessageId::MissingExtDir,
+                      {L"[Refused] Not the folder of " + std::wstring(kBundleId) + L": " + foreign});
   }
 
-  // A folder named otherwise that holds this extension is removed, but the
-  // copy looks again once the user has answered: a folder that has changed
+  // A folder named otherwise that holds this extension may go (the unit
+  // cases show which), but the copy looks again once the user has answered: a folder that has changed
   // meanwhile stays, and so do the debug switches. A first process that
   // waits ends as its copy did.
   MakeExtension(renamed);
@@ -68,10 +68,6 @@ TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode"));
   const Lines log = scene.Log();
   EXPECT_EQ(std::count(log.begin(), log.end(), L"[Refused] Not the folder of " + std::wstring(kBundleId) + L": " + renamed), 1);
-  // Named otherwise, with a real manifest (here in UTF-16): removed.
-  MakeFile(renamed + L"\\CSXS\\manifest.xml", Utf16(CepManifest("com.pexlo.play.ai", "com.pexlo.play.ai.panel", "com.x"), false));
-  EXPECT_EQ(RunChecked(scene.Options(L"extdir=\"" + renamed + L"\" silent=1 wait=1")).ExitCode(0), 0u);
-  EXPECT_TRUE(IsAbsent(renamed));
   EXPECT_TRUE(scene.CanariesIntact());
 }
 
@@ -85,10 +81,7 @@ TEST_F(Refusal, FolderThatCannotBeLookedIntoFailsAndStays) {
   wchar_t letter = L'Q';
   while (letter < L'Z' && (GetLogicalDrives() & (1u << (letter - L'A')))) ++letter;
   const std::wstring folder = std::wstring(1, letter) + L":\\pexloplay-ai-uninstaller-tests\\" + kBundleId;
-  const RunResult run = RunChecked(scene.Options(L"extdir=" + folder + L" wait=1"));
-  EXPECT_EQ(run.processes.size(), 1u);
-  EXPECT_EQ(run.ExitCode(0), 1u);
-  EXPECT_EQ(run.Texts(), Lines{English(MessageId::RemoveFailed)});
-  EXPECT_EQ(scene.Log(), (Lines{kBanner, L"extdir: " + folder, L"[Delete] Cannot look into the folder, nothing deleted: " + folder,
-                                L"Failed to delete extension directory."}));
+  ExpectNothingDone(scene, L"extdir=" + folder + L" wait=1", 1, Language::English, MessageId::RemoveFailed,
+                    {L"extdir: " + folder, L"[Delete] Cannot look into the folder, nothing deleted: " + folder,
+                     L"Failed to delete extension directory."});
 }

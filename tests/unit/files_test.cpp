@@ -26,16 +26,14 @@ struct Files : CleanState {
 // failure line and a pass by hand, which deletes the rest and, after its
 // grace, asks for the held file to go at the next restart (here granted).
 // Read-only folders (b and ro) are emptied and removed all the same; so are
-// read-only, hidden and system files, and names that only begin with dots.
+// a read-only, hidden system file and names that only begin with dots.
 TEST_F(Files, HeldFileIsScheduledAndTheFoldersAboveItStay) {
   const RestartRequestsGranted restart;
   const std::wstring top = MakeSandbox(L"rm_held"), a = top + L"\\a", b = a + L"\\b", held = b + L"\\held.txt";
-  const Lines gone = {top + L"\\keep.txt", a + L"\\x.txt", b + L"\\y.txt", a + L"\\ro\\z.txt", b + L"\\.f", b + L"\\..ff",
-                      b + L"\\.. x", b + L"\\hidden", b + L"\\system"};
+  const Lines gone = {top + L"\\keep.txt", a + L"\\x.txt", b + L"\\y.txt", a + L"\\ro\\z.txt", b + L"\\.f", b + L"\\..ff", b + L"\\.. x"};
   for (const std::wstring& file : gone) MakeFile(file);
   MakeFile(held);
-  SetFileAttributesW((b + L"\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-  SetFileAttributesW((b + L"\\system").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW((b + L"\\y.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   for (const std::wstring& folder : {b, a + L"\\ro"}) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
   const FileHandle hold = Hold(held);
   DeleteOrScheduleFile(top + L"\\missing.txt");  // error 2: nothing to schedule

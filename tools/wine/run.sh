@@ -5,7 +5,7 @@
 # With RELAY_TRACE=<name> set, the calls that the prefix's RelayInclude names
 # (boxes, process starts, console release) of every process of the run are
 # traced to sandbox/relay/<name>.log, which the program reads as T:\relay\<name>.log.
-# The locale (LC_ALL) and the language a test expects of it pass through.
+# The locale (LC_ALL) passes through.
 set -euo pipefail
 here=$(dirname "$0")
 "$here/prepare-prefix.sh" "$1"
@@ -14,9 +14,7 @@ wine_side "$1"
 exe=$2
 shift 2
 pass=(PEXLO_BUILD_PREFIX=1)  # the tests may rely on the prefix's fixtures and trace
-for name in LC_ALL EXPECTED_UI_LANGUAGE; do
-  if [ -n "${!name:-}" ]; then pass+=("$name=${!name}"); fi
-done
+if [ -n "${LC_ALL:-}" ]; then pass+=("LC_ALL=$LC_ALL"); fi
 if [ -z "${RELAY_TRACE:-}" ]; then
   as_wine_user "${pass[@]}" wine "B:\\$exe" "$@"
   exit
