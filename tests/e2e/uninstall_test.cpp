@@ -14,12 +14,11 @@ namespace {
 // without sharing its deletion.
 struct Host {
   explicit Host(const std::wstring& stopFile, const std::wstring& heldFile = L"") {
-    const std::wstring host = BinFile(kHostImageName);
-    std::wstring line = L"\"" + host + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
+    std::wstring line = L"\"" + BinFile(kHostImageName) + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    Require(CreateProcessW(host.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started),
+    Require(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started),
             "the stand-in Illustrator.exe");
     process = ProcessHandles(started);
   }

@@ -1,17 +1,15 @@
 #!/usr/bin/env bash
 # What the tests cannot make from inside Wine, made on the Linux side as the
-# user that runs Wine (see tools/wine/user.sh): links and closed folders.
-#   linux-fixtures.sh <build>
-# They lie in the tests' own folder, %TEMP%\pexloplay-ai-uninstaller-tests\fixtures
-# (T:\temp\... in the build's prefix). Links, each to a *_target folder with
-# canary files: links\inner\com.pexlo.play.ai holds node_modules\linked, a
-# folder link as developers link shared modules; links\outer\com.pexlo.play.ai
-# is itself one, to a working copy; sweep\PexloPlayAiUninstall\7_7 is one named
-# like a work folder. (No file link: Wine lists one as a plain file, and its
-# DeleteFileW deletes the target.)
-# Closed folders: closed\parent may not be opened at all (mode 000), so
-# nothing can be learnt of the extension folder in it; closed\unlisted\
-# com.pexlo.play.ai may be entered but not listed (mode 300).
+# user that runs Wine (tools/wine/user.sh) in the tests' own folder,
+# %TEMP%\pexloplay-ai-uninstaller-tests\fixtures (T:\temp\... in the build's prefix):
+# - links, each to a *_target folder with canary files: links\inner\com.pexlo.play.ai
+#   holds node_modules\linked, as developers link shared modules; links\outer\
+#   com.pexlo.play.ai is one itself, to a working copy; sweep\PexloPlayAiUninstall\7_7
+#   is one named like a work folder (no file link: Wine lists one as a plain file,
+#   and its DeleteFileW deletes the target);
+# - closed folders: closed\parent may not be opened (mode 000); closed\unlisted\
+#   com.pexlo.play.ai may be entered but not listed (mode 300).
+# Usage: linux-fixtures.sh <build folder>
 set -euo pipefail
 . "$(dirname "$0")/../../tools/wine/user.sh"
 wine_side "$1"

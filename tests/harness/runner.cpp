@@ -38,13 +38,11 @@ bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_O
 
 // What the system, or Wine, starts on its own (a console host, the desktop,
 // services), and the command interpreter that a copy hands its work folder
-// to, which outlives the run by design.
-bool IsSystemHelper(const std::wstring& imageName) {
-  for (const wchar_t* name : {L"conhost.exe", L"explorer.exe", L"services.exe", L"winedevice.exe", L"plugplay.exe",
-                              L"svchost.exe", L"rpcss.exe", L"winemenubuilder.exe", L"cmd.exe"}) {
-    if (SameNameIgnoringCase(imageName, name)) return true;
-  }
-  return false;
+// to, which outlives the run by design: whatever runs from the Windows folder.
+bool IsSystemHelper(const std::wstring& image) {
+  wchar_t windows[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  return length > 0 && length < MAX_PATH && SameNameIgnoringCase(image.substr(0, length + 1), std::wstring(windows) + L"\\");
 }
 
 // The one rule: a process belongs to the run when one of the run's processes
@@ -62,7 +60,7 @@ bool AdoptNewProcesses(Run& run) {
     const std::wstring image = process ? ImagePathOf(process.get()) : L"";
     if (image.empty()) {
       pending = pending || (process && !HasEnded(process.get()));
-    } else if (!IsSystemHelper(FileNameOf(image))) {
+    } else if (!IsSystemHelper(image)) {
       run.processes.push_back({{entry.th32ProcessID, image, STILL_ACTIVE}, std::move(process)});
       pending = true;
     }
@@ -70,18 +68,10 @@ bool AdoptNewProcesses(Run& run) {
   return pending;
 }
 
-// Without a call trace: a box's icon is one of the shared system icons.
-DWORD StyleFromIcon(HWND box) {
-  const HICON shown = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 20, STM_GETICON, 0, 0));
-  if (shown && shown == LoadIconW(nullptr, IDI_ERROR)) return MB_OK | MB_ICONERROR;
-  if (shown && shown == LoadIconW(nullptr, IDI_INFORMATION)) return MB_OK | MB_ICONINFORMATION;
-  return 0;
-}
-
-// The type of the index-th box of a process: from the trace, whose line may
-// come a little after the box, or from the box itself.
-DWORD StyleOf(HWND box, DWORD processId, size_t index) {
-  if (!HaveTrace()) return StyleFromIcon(box);
+// The type of the index-th box of a process, from the trace, whose line may
+// come a little after the box.
+DWORD StyleOf(DWORD processId, size_t index) {
+  if (!HaveTrace()) return 0;
   for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
     const auto calls = TracedCalls(processId, "user32.MessageBoxW");
     if (index < calls.size()) return TracedNumber(calls[index].back());
@@ -99,7 +89,7 @@ void AnswerBoxes(const RunOptions& options, Run& run, RunResult& result) {
     GetWindowTextW(box, caption, 4096);
     seen.caption = caption;
     seen.text = text;
-    seen.style = StyleOf(box, seen.processId, run.boxesPerProcess[seen.processId]++);
+    seen.style = StyleOf(seen.processId, run.boxesPerProcess[seen.processId]++);
     result.boxes.push_back(seen);
     if (options.onBox) options.onBox(seen);
     PostMessageW(box, options.closeInsteadOfOk ? WM_SYSCOMMAND : WM_COMMAND, options.closeInsteadOfOk ? SC_CLOSE : IDOK, 0);
@@ -130,12 +120,6 @@ ProcessHandles StartSuspended(const RunOptions& options, DWORD& error) {
 }
 
 }  // namespace
-
-std::vector<std::wstring> RunResult::Texts() const {
-  std::vector<std::wstring> texts;
-  for (const SeenBox& box : boxes) texts.push_back(box.text);
-  return texts;
-}
 
 RunResult RunProgram(RunOptions options) {
   RunResult result;

@@ -17,7 +17,7 @@ struct SeenBox {
   DWORD processId = 0;
   std::wstring caption;
   std::wstring text;
-  DWORD style = 0;  // MessageBoxW's type argument, from the call trace or the box's icon; 0 unknown
+  DWORD style = 0;  // MessageBoxW's type argument, from the call trace; 0 without one
 };
 
 struct SeenProcess {
@@ -50,7 +50,11 @@ struct RunResult {
   std::vector<std::wstring> leftOver;  // then: the processes that still ran
   DWORD startError = 0;  // nonzero when the first process could not be created
   DWORD ExitCode(size_t index) const { return index < processes.size() ? processes[index].exitCode : STILL_ACTIVE; }
-  std::vector<std::wstring> Texts() const;  // of the boxes, in order
+  std::vector<std::wstring> Texts() const {  // of the boxes, in order
+    std::vector<std::wstring> texts;
+    for (const SeenBox& box : boxes) texts.push_back(box.text);
+    return texts;
+  }
 };
 
 // Runs the program and every process of the run to their end, answering each

@@ -3,14 +3,15 @@
 # throwaway certificate, and checks that the signature verifies against it,
 # that the signed program passes the release check and that it still runs:
 #   tests/release/signing.sh <build folder> <program.exe>
-# The key and certificate live in a temporary folder, the Wine copy in
+# The key and certificate live in a temporary folder, the signed copy in
 # bin/signed/ of the build; both are removed at the end.
 set -euo pipefail
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work" "$build/bin/signed"' EXIT
-signed=$work/pexloplay-ai-uninstaller.exe
+mkdir -p "$build/bin/signed"
+signed=$build/bin/signed/pexloplay-ai-uninstaller.exe
 
 openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$work/key.pem"
 openssl req -x509 -key "$work/key.pem" -days 1 -subj "/CN=Pexlo Play test signing" \
@@ -24,8 +25,6 @@ echo "signature verified against the throwaway certificate"
 
 # Unattended on an absent folder; wait=1 so that the exit code is the removal's
 # outcome and the program's copy has reported before this script ends.
-mkdir -p "$build/bin/signed"
-cp "$signed" "$build/bin/signed/"
 status=0
 "$tools/wine/run.sh" "$build" 'signed\pexloplay-ai-uninstaller.exe' 'extdir=T:\absent-folder' silent=1 wait=1 || status=$?
 echo "signed program under Wine: exit code $status"

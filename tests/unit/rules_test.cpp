@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <random>
 
 #include "driver/command_line.h"
 #include "driver/host_wait.h"
@@ -129,28 +128,6 @@ TEST(Catalog, LanguageFromTheUiOrTheLangValue) {
   }
 }
 
-// Backslashes before quotes and at the end, quotes, blanks, tabs, non-Latin
-// text and surrogate pairs, in every mix, come back whole from the splitting.
-TEST(Relaunch, QuotedValuesSurviveTheRuntimesSplitting) {
-  const std::wstring pieces[] = {L"\\", L"\\\\\\", L"\"", L" ", L"\t", L"a", L"\u4e2d", L"\U0001F600", L"="};
-  std::mt19937 random(20240601);
-  for (int round = 0; round < 2000; ++round) {
-    std::wstring value;
-    for (size_t n = random() % 10; n > 0; --n) value += pieces[random() % 9];
-    EXPECT_EQ(Split(L"x.exe " + QuoteArgument(value) + L" " + QuoteArgument(value)),
-              (std::vector<std::wstring>{L"x.exe", value, value}));
-  }
-  EXPECT_EQ(QuoteArgument(L"C:\\a b\\c"), L"\"C:\\a b\\c\"");  // nothing doubled where no quote follows
-}
-
-// The copy waits only for a parent that runs its file and started first: an
-// ended parent's id may have gone to a newer process.
-TEST(Relaunch, OnlyAnOlderParentOfTheSameNameIsTheLaunchProcess) {
-  EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
-  EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11));
-  EXPECT_FALSE(IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
-}
-
 TEST(Relaunch, LineCarriesExtdirStageOrigdirAndWhatWasGiven) {
   const std::wstring copy = L"C:\\Temp\\PexloPlayAiUninstall\\812_905\\u.exe";
   EXPECT_EQ(JoinPath(WorkFolderPath(L"C:\\Temp", 812, 905), L"u.exe"), copy);
@@ -158,8 +135,10 @@ TEST(Relaunch, LineCarriesExtdirStageOrigdirAndWhatWasGiven) {
   EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", Read({L"extdir=D:\\Ext\\A\\", L"lang=pt"}), nullptr), base + L" lang=\"pt\"");
   EXPECT_EQ(BuildRelaunchLine(copy, L"D:\\Ext\\A", Read({L"extdir=D:\\Ext\\A", L"silent=1", L"wait=1"}), reinterpret_cast<HANDLE>(12)),
             base + L" silent=\"1\" outcome=\"12\"");
-  // A value that still carries enclosing quotes reaches the copy with them.
-  for (const std::wstring lang : {L"\"zh\"", L"\"\"", L"\"", L"z\"h\\"}) {
+  // Every value reaches the copy as it was read: with the enclosing quotes it
+  // still carries, quotes, blanks, tabs, and runs of backslashes before a
+  // quote, before anything else, and at the end.
+  for (const std::wstring lang : {L"\"zh\"", L"\"\"", L"\"", L"z\"h\\", L"\\\\a\\\\\"b c\t\\\\"}) {
     const Arguments given = Read({L"lang=\"" + lang + L"\""});
     const std::vector<std::wstring> split = Split(BuildRelaunchLine(copy, L"T:\\l", given, nullptr));
     EXPECT_EQ(Read(std::vector<std::wstring>(split.begin() + 1, split.end())).lang, lang);
@@ -197,8 +176,10 @@ TEST(Manifest, OnlyTheRootsBundleIdCounts) {
 
 // Only this session's Illustrator is waited for; a caller's job that would
 // end the copy keeps the removal in the first process; LocalSystem and a user
-// other than the desktop's are refused.
-TEST(Rules, SessionJobAndIdentity) {
+// other than the desktop's are refused. The copy waits only for a parent that
+// runs its file and started first: an ended parent's id may have gone to a
+// newer process.
+TEST(Rules, SessionJobIdentityAndLaunchProcess) {
   EXPECT_TRUE(CountsInThisSession(1, 1) && CountsInThisSession(7, std::nullopt));
   EXPECT_FALSE(CountsInThisSession(2, 1) || CountsInThisSession(std::nullopt, 1));
   const std::pair<DWORD, CopyInJob> jobs[] = {
@@ -215,4 +196,6 @@ TEST(Rules, SessionJobAndIdentity) {
   for (const auto& [own, shell] : {std::pair{user, user}, {user, std::wstring()}, {std::wstring(), user}}) {
     EXPECT_FALSE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell);
   }
+  EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
+  EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11) || IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
 }
