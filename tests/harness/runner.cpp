@@ -14,6 +14,9 @@
 
 namespace {
 
+// The call trace, named by tools/wine/run.sh as the test program starts.
+const wchar_t* TraceName() { return _wgetenv(L"RELAY_LOG"); }
+
 struct Process {
   SeenProcess seen;
   KernelHandle handle;
@@ -68,10 +71,19 @@ bool AdoptNewProcesses(Run& run) {
   return pending;
 }
 
-// The type of the index-th box of a process, from the trace, whose line may
-// come a little after the box.
-DWORD StyleOf(DWORD processId, size_t index) {
-  if (!HaveTrace()) return 0;
+// Without a call trace: a box's icon is one of the shared system icons on
+// Windows (not under Wine).
+DWORD StyleFromIcon(HWND box) {
+  const HICON shown = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 20, STM_GETICON, 0, 0));
+  if (shown && shown == LoadIconW(nullptr, IDI_ERROR)) return MB_OK | MB_ICONERROR;
+  if (shown && shown == LoadIconW(nullptr, IDI_INFORMATION)) return MB_OK | MB_ICONINFORMATION;
+  return 0;
+}
+
+// The type of the index-th box of a process: from the trace, whose line may
+// come a little after the box, or from the box itself.
+DWORD StyleOf(HWND box, DWORD processId, size_t index) {
+  if (!HaveTrace()) return StyleFromIcon(box);
   for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
     const auto calls = TracedCalls(processId, "user32.MessageBoxW");
     if (index < calls.size()) return TracedNumber(calls[index].back());
@@ -89,7 +101,7 @@ void AnswerBoxes(const RunOptions& options, Run& run, RunResult& result) {
     GetWindowTextW(box, caption, 4096);
     seen.caption = caption;
     seen.text = text;
-    seen.style = StyleOf(seen.processId, run.boxesPerProcess[seen.processId]++);
+    seen.style = StyleOf(box, seen.processId, run.boxesPerProcess[seen.processId]++);
     result.boxes.push_back(seen);
     if (options.onBox) options.onBox(seen);
     PostMessageW(box, options.closeInsteadOfOk ? WM_SYSCOMMAND : WM_COMMAND, options.closeInsteadOfOk ? SC_CLOSE : IDOK, 0);
@@ -196,13 +208,9 @@ std::wstring BinFile(const std::wstring& name) { return JoinPath(FolderOf(GetOwn
 std::vector<std::wstring> ReadLogLines(const std::wstring& tempFolder) {
   const std::string bytes = ReadWholeFile(JoinPath(tempFolder, kLogFileName));
   const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);  // UTF-16LE as it is
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
+  if (text.empty()) return {};
+  static const std::wregex separator(L"\r\n");
+  return {std::wsregex_token_iterator(text.begin(), text.end(), separator, -1), {}};
 }
 
 std::wstring PlaceProgram(const std::wstring& folder) {
@@ -212,15 +220,10 @@ std::wstring PlaceProgram(const std::wstring& folder) {
   return target;
 }
 
-bool HaveTrace() {
-  wchar_t trace[MAX_PATH] = {};
-  return GetEnvironmentVariableW(L"RELAY_LOG", trace, MAX_PATH) > 0 && Exists(trace);
-}
+bool HaveTrace() { return TraceName() && Exists(TraceName()); }
 
 std::vector<std::vector<std::string>> TracedCalls(DWORD processId, const std::string& function) {
-  wchar_t traceName[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"RELAY_LOG", traceName, MAX_PATH);
-  const std::string trace = ReadWholeFile(traceName), call = "Call " + function + "(";
+  const std::string trace = HaveTrace() ? ReadWholeFile(TraceName()) : "", call = "Call " + function + "(";
   char prefix[16];
   wsprintfA(prefix, "%04lx:", processId);
   std::vector<std::vector<std::string>> calls;

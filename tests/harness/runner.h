@@ -17,7 +17,7 @@ struct SeenBox {
   DWORD processId = 0;
   std::wstring caption;
   std::wstring text;
-  DWORD style = 0;  // MessageBoxW's type argument, from the call trace; 0 without one
+  DWORD style = 0;  // MessageBoxW's type argument, from the call trace or the box's icon; 0 unknown
 };
 
 struct SeenProcess {

@@ -101,5 +101,5 @@ Snapshot TakeSnapshot(const std::wstring& root, const Lines& skip = {});
 // is given; a run that ends on its timeout fails the test.
 RunResult RunChecked(RunOptions options);
 
-// The box's icon, read from the call trace.
+// The box's icon, read from the call trace or the box itself.
 void ExpectIcon(const SeenBox& box, UINT icon);

@@ -29,9 +29,7 @@ keep=("$profile/canary.txt" "$WINEPREFIX/drive_c/canaries/canary.txt"
       "$profile/AppData/Roaming/Adobe/CEP/extensions/com.pexlo.play.ai/index.html")
 csxs='HKCU\Software\Adobe\CSXS.11'
 as_wine_user sh -c 'for file; do mkdir -p "$(dirname "$file")" && echo "must stay: $file" >"$file"; done' - "${keep[@]}"
-for value in 'PlayerDebugMode 1' 'LogLevel 6'; do
-  as_wine_user wine reg add "$csxs" /v ${value% *} /d ${value#* } /f >/dev/null 2>&1
-done
+as_wine_user sh -c 'wine reg add "$1" /v PlayerDebugMode /d 1 /f && wine reg add "$1" /v LogLevel /d 6 /f' - "$csxs" >/dev/null 2>&1
 before=$(sha256sum "${keep[@]}")
 as_wine_user unzip -q "$zip" -d "$WINEPREFIX/drive_c/selftest"
 

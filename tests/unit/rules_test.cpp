@@ -35,7 +35,7 @@ std::vector<std::wstring> Split(const std::wstring& line) {
 
 }  // namespace
 
-TEST(Arguments, LookupRules) {
+TEST(Arguments, LookupRulesAndSwitches) {
   const struct {
     std::vector<std::wstring> line;
     std::wstring extdir;
@@ -59,9 +59,7 @@ TEST(Arguments, LookupRules) {
     EXPECT_FALSE(first.isCopy || !first.launchFolder.empty() || first.outcomePipe) << stage;
   }
   EXPECT_FALSE(Read({L"stage=2", L"outcome=0x12"}).outcomePipe);
-}
-
-TEST(Arguments, SwitchesAreOnlyOnForOneTrueOrYes) {
+  // A switch is on only for 1, true or yes, in any case, in quotes or not.
   for (const wchar_t* on : {L"1", L"true", L"TRUE", L"Yes", L"\"yes\""}) {
     EXPECT_TRUE(Read({std::wstring(L"silent=") + on}).silent) << on;
     EXPECT_TRUE(Read({std::wstring(L"wait=") + on}).wait) << on;
