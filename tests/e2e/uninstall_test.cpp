@@ -76,8 +76,9 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
 
   // The copy ran in a work folder of its own, named after the first process,
   // and with no console window; once done, it deleted the launch executable
-  // and its emptied folder (which the copy would hold as its current folder), and handed its work folder to a helper, which
-  // removes it shortly after; nothing is left to the next restart.
+  // and its emptied folder (which it could not, had it kept the folder as its
+  // current one), and handed its work folder to a helper, which removes it
+  // shortly after; nothing is left to the next restart.
   const std::wstring copy = run.processes[1].imagePath, work = FolderOf(copy);
   EXPECT_EQ(work.rfind(JoinPath(scene.temp, kWorkFolderName) + L"\\" + std::to_wstring(run.processes[0].processId) + L"_", 0), 0u);
   if (HaveTrace()) {

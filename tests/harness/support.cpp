@@ -13,7 +13,7 @@ const char kCanaryText[] = "must survive";
 
 Lines Canaries(const std::wstring& root) {
   return {root + L"\\canary.txt", root + L"\\Adobe\\CEP\\extensions\\canary.txt",
-          root + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai.other\\canary.txt"};  // in folders of their own
+          root + L"\\Adobe\\CEP\\extensions\\com.pexlo.play.ai.other\\canary.txt"};  // the last in another extension
 }
 
 std::set<std::string> skipped;
