@@ -21,5 +21,9 @@ if [ -z "${RELAY_TRACE:-}" ]; then
 fi
 as_wine_user mkdir -p "$WINE_ROOT/sandbox/relay"
 WINEDEBUG=-all,+pid,+relay
-as_wine_user RELAY_LOG="T:\\relay\\$RELAY_TRACE.log" "${pass[@]}" wine "B:\\$exe" "$@" \
-  2>"$WINE_ROOT/sandbox/relay/$RELAY_TRACE.log"
+trace=$WINE_ROOT/sandbox/relay/$RELAY_TRACE.log
+status=0
+as_wine_user RELAY_LOG="T:\\relay\\$RELAY_TRACE.log" "${pass[@]}" wine "B:\\$exe" "$@" 2>"$trace" || status=$?
+# What Wine itself said goes to the trace too: shown when the run failed.
+[ "$status" -eq 0 ] || grep -v ':trace:relay:' "$trace" | tail -n 20 >&2
+exit "$status"
