@@ -54,9 +54,9 @@ TEST_F(Refusal, OnlyTheExtensionsFolderIsRemoved) {
   }
 
   // A folder named otherwise that holds this extension may go (the unit
-  // cases show which), but the copy looks again once the user has answered: a folder that has changed
-  // meanwhile stays, and so do the debug switches. A first process that
-  // waits ends as its copy did.
+  // cases show which), but the copy looks again once the user has answered:
+  // a folder that has changed meanwhile stays, and so do the debug switches.
+  // A first process that waits ends as its copy did.
   MakeExtension(renamed);
   SetRegistryString(HKEY_CURRENT_USER, CsxsKey(9), L"PlayerDebugMode", L"1");
   RunOptions options = scene.Options(L"extdir=\"" + renamed + L"\" lang=en wait=1");

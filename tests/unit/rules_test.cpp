@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-
 #include "driver/command_line.h"
 #include "driver/host_wait.h"
 #include "driver/identity.h"
