@@ -29,12 +29,15 @@ if [ -n "$missing" ]; then
 fi
 
 build=$top/build-bench
+. "$top/tools/wine/user.sh"
+wine_hold "$build"  # its Wine files go at the end, unless KEEP_WINE=1
+trap wine_release EXIT
+trap 'exit 130' INT TERM
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
       -DUNINSTALLER_TESTS=OFF -DUNINSTALLER_BENCH=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
 "$top/tools/wine/prepare-prefix.sh" "$build"
 WINEDEBUG=-all
-. "$top/tools/wine/user.sh"
 wine_side "$build"
 # The words that run a command as the Wine user with the prefix's variables
 # (as_wine_user), for hyperfine's shell (each word quoted) and for wait.py (JSON).
@@ -50,6 +53,7 @@ finish() {  # the program's copies asked to be deleted at the prefix's next star
   as_wine_user wine reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /f \
     </dev/null >/dev/null 2>&1 || true
   as_wine_user wineserver -k >/dev/null 2>&1 || true
+  wine_release
 }
 trap finish EXIT
 # The prefix's %TEMP%, where the program's copies go; made if missing.
