@@ -122,6 +122,31 @@ std::wstring GetTempFolder() {
   return TrimTrailingSeparators(buffer);
 }
 
+std::wstring GetSystemFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return L"";
+  return std::wstring(buffer, length);
+}
+
+std::wstring NormalisedPath(const std::wstring& path) {
+  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD fullLength = full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (fullLength == 0 || fullLength >= full.size()) return TrimTrailingSeparators(path);
+  full.resize(fullLength);
+  std::wstring longName(GetLongPathNameW(full.c_str(), nullptr, 0), L'\0');
+  const DWORD longLength =
+      longName.empty() ? 0 : GetLongPathNameW(full.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+  if (longLength == 0 || longLength >= longName.size()) return TrimTrailingSeparators(full);  // not there: as written
+  longName.resize(longLength);
+  return TrimTrailingSeparators(longName);
+}
+
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
+  return !folder.empty() && path.size() >= folder.size() && SameNameIgnoringCase(path.substr(0, folder.size()), folder) &&
+         (path.size() == folder.size() || path[folder.size()] == L'\\');
+}
+
 std::wstring GetOwnPath() {
   wchar_t buffer[MAX_PATH] = {};
   DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);

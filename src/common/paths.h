@@ -52,6 +52,17 @@ bool CreateDirectoryTree(const std::wstring& path);
 // cut-off path would name another folder.
 std::wstring GetTempFolder();
 
+// The system folder (C:\Windows\System32), or empty when it cannot be read whole.
+std::wstring GetSystemFolder();
+
+// The path as the system names it: absolute, backslashes only, no . or ..,
+// long names for short ones where it exists; without trailing separators.
+// As it was given when the system cannot tell.
+std::wstring NormalisedPath(const std::wstring& path);
+
+// Whether path is folder or lies below it; both normalised.
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder);
+
 // Full path of the running executable, or empty when it cannot be read whole
 // into a classic 260-character buffer.
 std::wstring GetOwnPath();

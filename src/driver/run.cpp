@@ -118,6 +118,10 @@ int RunUninstaller(int argumentCount, wchar_t** argumentVector) {
   if (const auto ending = EndingForFolder(JudgeExtensionFolder(folder), folder)) return EndRun(run, *ending);
 
   ClearCepDebugMode();
-  if (!RemoveExtensionDir(folder)) return EndRun(run, {kExitNotRemoved, MessageId::RemoveFailed, L""});
+  const auto movedLaunch = MoveLaunchOutOf(folder, run.arguments);
+  if (!RemoveExtensionDir(folder)) {
+    PutLaunchBack(movedLaunch);  // to try again
+    return EndRun(run, {kExitNotRemoved, MessageId::RemoveFailed, L""});
+  }
   return EndRun(run, {kExitRemoved, MessageId::Removed, L""});
 }

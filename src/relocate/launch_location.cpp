@@ -37,6 +37,35 @@ bool IsLaunchProcess(const std::wstring& parentFile, ULONGLONG parentCreated, co
   return SameNameIgnoringCase(parentFile, ownFile) && parentCreated <= ownCreated;
 }
 
+std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, const Arguments& arguments) {
+  const std::wstring ownPath = GetOwnPath();
+  if (!arguments.isCopy || arguments.launchFolder.empty() || ownPath.empty() ||
+      !IsInsideFolder(NormalisedPath(arguments.launchFolder), NormalisedPath(extensionFolder))) {
+    return std::nullopt;
+  }
+  const std::wstring name = FileNameOf(ownPath);
+  const MovedLaunch moved{JoinPath(arguments.launchFolder, name), JoinPath(FolderOf(ownPath), L"launch_" + name)};
+  if (!Exists(moved.from)) return std::nullopt;
+  // Renamed only: a running image cannot be copied away and deleted.
+  if (!MoveFileExW(LongForm(moved.from).c_str(), LongForm(moved.to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    WriteLog(L"[Stage2] The launch executable cannot leave the extension's folder (another volume?); the folder stays while it runs: " +
+             moved.from);
+    return std::nullopt;
+  }
+  WriteLog(L"[Stage2] Launch executable moved out of the extension's folder: " + moved.to);
+  return moved;
+}
+
+void PutLaunchBack(const std::optional<MovedLaunch>& moved) {
+  if (!moved) return;
+  CreateDirectoryTree(FolderOf(moved->from));  // the removal may have emptied and removed it
+  if (MoveFileExW(LongForm(moved->to).c_str(), LongForm(moved->from).c_str(), 0)) {
+    WriteLog(L"[Stage2] Launch executable put back: " + moved->from);
+  } else {
+    WriteLog(L"[Stage2] The launch executable could not be put back: " + moved->to);
+  }
+}
+
 void CleanLaunchLocation(const Arguments& arguments) {
   if (!arguments.isCopy || arguments.launchFolder.empty()) return;
   WaitForLaunchProcessExit();

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "common/arguments.h"
@@ -13,6 +14,17 @@ void CleanLaunchLocation(const Arguments& arguments);
 
 // The same without the wait, for the copy's own path.
 void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& ownPath);
+
+// The program may be shipped inside the extension's folder. While a waiting
+// first process runs the launch executable it cannot be deleted, but Windows
+// lets a running image be renamed within its volume: the copy moves it into
+// its own work folder, beside itself under another name, before the removal,
+// and puts it back (in a folder made again if need be) when the removal fails.
+struct MovedLaunch {
+  std::wstring from, to;
+};
+std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, const Arguments& arguments);
+void PutLaunchBack(const std::optional<MovedLaunch>& moved);
 
 // The first process is the copy's parent and runs a file of the same name.
 // It started before the copy: an ended parent's id may have gone to a newer

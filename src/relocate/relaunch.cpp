@@ -102,6 +102,11 @@ std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
 
   WriteLog(L"[Stage1] Relaunching from temp: " + copyPath);
   const std::wstring line = BuildRelaunchLine(copyPath, FolderOf(ownPath), arguments, reportEnd.get());
+  // A folder that is any process's current folder cannot be removed, and
+  // installers start the program in its own folder, which may lie in the
+  // extension's. Not before: without a temporary folder the log goes to the
+  // current one.
+  SetCurrentDirectoryW(GetSystemFolder().c_str());
   const DWORD copyId =
       StartProcess(line, workFolder, reportEnd.get(), job == CopyInJob::Free ? 0 : CREATE_BREAKAWAY_FROM_JOB);
   if (!copyId) {

@@ -59,9 +59,8 @@ void HandOverWorkFolder() {
       !IsWorkFolderName(FileNameOf(folder)) || !IsPlainFolder(folder) || !IsPlainFolder(FolderOf(folder))) {
     return;
   }
-  wchar_t system[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  const std::wstring system = GetSystemFolder();
+  if (system.empty()) return;
   const std::wstring cmd = JoinPath(system, L"cmd.exe");
   std::wstring line = QuoteArgument(cmd) + L" /d /q /c \"" + HelperCommand(folder) + L"\"";
   STARTUPINFOW startup = {};
@@ -69,7 +68,7 @@ void HandOverWorkFolder() {
   PROCESS_INFORMATION started = {};
   // No window, nothing inherited, and the system folder as its current
   // folder: a process's current folder cannot be removed.
-  if (!CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system, &startup,
+  if (!CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system.c_str(), &startup,
                       &started)) {
     return;  // the folder stays for the next run's sweep
   }

@@ -59,3 +59,37 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
     EXPECT_EQ(Lines(log.end() - std::min(tail.size(), log.size()), log.end()), tail);
   }
 }
+
+// Shipped inside the extension's own folder, in a sub-folder or at its root,
+// and started there by an installer that waits, with that folder as the
+// current one: the whole folder goes, with boxes or without, and both
+// processes end with 0. After a failure (a file held open) the launch
+// executable is back where it was, in its folder made again, to try again.
+// Inside is judged on the names the system gives, whatever the caller wrote.
+TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
+  struct Row {
+    const wchar_t* placement;
+    bool silent, held, slashes;
+  };
+  for (const Row row : {Row{L"\\uninstall", true, false, false}, Row{L"", true, false, false}, Row{L"\\uninstall", false, false, false},
+                        Row{L"", false, false, true}, Row{L"\\uninstall", true, true, false}}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(row.placement)) + (row.silent ? " silent" : " boxes") + (row.held ? " held" : ""));
+    const Scene scene(L"inside");
+    const std::wstring launch = scene.ext + row.placement;
+    const FileHandle hold = Hold(row.held ? scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js" : L"");
+    std::wstring extdir = scene.ext;
+    if (row.slashes) std::replace(extdir.begin() + 2, extdir.end(), L'\\', L'/');
+    RunOptions options = scene.Options(L"extdir=\"" + extdir + L"\" wait=1" + (row.silent ? L" silent=1" : L""));
+    options.program = PlaceProgram(launch);
+    options.currentFolder = launch;
+    const std::wstring program = options.program;
+    const RunResult run = RunChecked(std::move(options));
+    ASSERT_EQ(run.processes.size(), 2u);
+    EXPECT_EQ(run.ExitCode(0) * 10 + run.ExitCode(1), row.held ? 11u : 0u);
+    EXPECT_EQ(run.Texts(), (row.silent ? Lines{} : Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
+    EXPECT_EQ(IsAbsent(scene.ext), !row.held);
+    EXPECT_EQ(Exists(program), row.held);
+    EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));
+    EXPECT_TRUE(scene.CanariesIntact());
+  }
+}

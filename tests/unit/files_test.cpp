@@ -113,6 +113,11 @@ TEST_F(Files, LaunchLocationLosesOnlyTheLaunchExecutable) {
   CleanLaunchLocation(launch, L"T:\\work\\u.exe");
   EXPECT_TRUE(IsAbsent(program) && Exists(launch + L"\\readme.txt"));
   EXPECT_EQ(Log(), Lines{L"[Stage2] origdir: " + launch + L"\\"});
+  // Whether it lies in the extension's folder is judged on the names the
+  // system gives, not as the caller wrote them.
+  const std::wstring folder = NormalisedPath(launch);
+  EXPECT_TRUE(IsInsideFolder(NormalisedPath(temp + L"/tools/sub\\"), folder) && IsInsideFolder(folder, folder));
+  EXPECT_FALSE(IsInsideFolder(folder + L"2", folder) || IsInsideFolder(FolderOf(folder), folder));
 }
 
 // Past 260 characters, where Windows' plain file calls and the shell stop:
