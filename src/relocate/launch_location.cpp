@@ -44,14 +44,17 @@ std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, 
     return std::nullopt;
   }
   const std::wstring name = FileNameOf(ownPath);
-  const MovedLaunch moved{JoinPath(arguments.launchFolder, name), JoinPath(FolderOf(ownPath), L"launch_" + name)};
-  if (!Exists(moved.from)) return std::nullopt;
+  const std::wstring from = JoinPath(arguments.launchFolder, name);
+  const PathLook look = LookAt(from);
+  if (!look.Exists()) return std::nullopt;
+  const MovedLaunch moved{from, JoinPath(FolderOf(ownPath), L"launch_" + name), look.attributes};
   // Renamed only: a running image cannot be copied away and deleted.
   if (!MoveFileExW(LongForm(moved.from).c_str(), LongForm(moved.to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
     WriteLog(L"[Stage2] The launch executable cannot leave the extension's folder (another volume?); the folder stays while it runs: " +
              moved.from);
     return std::nullopt;
   }
+  SetFileAttributesW(LongForm(moved.to).c_str(), FILE_ATTRIBUTE_NORMAL);
   WriteLog(L"[Stage2] Launch executable moved out of the extension's folder: " + moved.to);
   return moved;
 }
@@ -60,6 +63,7 @@ void PutLaunchBack(const std::optional<MovedLaunch>& moved) {
   if (!moved) return;
   CreateDirectoryTree(FolderOf(moved->from));  // the removal may have emptied and removed it
   if (MoveFileExW(LongForm(moved->to).c_str(), LongForm(moved->from).c_str(), 0)) {
+    SetFileAttributesW(LongForm(moved->from).c_str(), moved->attributes);
     WriteLog(L"[Stage2] Launch executable put back: " + moved->from);
   } else {
     WriteLog(L"[Stage2] The launch executable could not be put back: " + moved->to);
@@ -77,6 +81,9 @@ void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& o
   // Without our own file name the "executable" would be the folder itself,
   // which must never be handed to the deletion at restart.
   if (!ownPath.empty()) DeleteOrScheduleFile(JoinPath(launchFolder, FileNameOf(ownPath)));
+  // A drive or share root is never removed: RemoveDirectoryW(L"E:") would
+  // name that drive's current folder.
+  if (TrimTrailingSeparators(RootOf(launchFolder + L"\\")) == launchFolder) return;
   if (RemoveDirectoryW(launchFolder.c_str())) {  // refused while anything is left in it
     WriteLog(L"[Stage2] Removed empty directory: " + launchFolder);
   }

@@ -22,6 +22,7 @@ void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& o
 // and puts it back (in a folder made again if need be) when the removal fails.
 struct MovedLaunch {
   std::wstring from, to;
+  unsigned long attributes;  // put back with it; writable meanwhile, so that it goes with the work folder
 };
 std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, const Arguments& arguments);
 void PutLaunchBack(const std::optional<MovedLaunch>& moved);

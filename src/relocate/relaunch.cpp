@@ -99,6 +99,9 @@ std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
   if (!CreateDirectoryTree(workFolder)) return std::nullopt;
 
   if (!CopyFileW(ownPath.c_str(), copyPath.c_str(), FALSE)) return std::nullopt;
+  // CopyFileW keeps a read-only launch executable's attributes, which would
+  // keep the copy from its own clean-up and from the next run's sweep.
+  SetFileAttributesW(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
 
   WriteLog(L"[Stage1] Relaunching from temp: " + copyPath);
   const std::wstring line = BuildRelaunchLine(copyPath, FolderOf(ownPath), arguments, reportEnd.get());

@@ -43,7 +43,9 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
   ForEachEntry(home, [](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
     if (!IsFolder(attributes) || IsLink(attributes) || !IsWorkFolderName(name)) return true;
     ForEachEntry(folder, [](const std::wstring& path, const std::wstring&, DWORD entry) {
-      if (!IsFolder(entry) && !IsLink(entry)) DeleteFileW(LongForm(path).c_str());  // a running copy's stays
+      if (IsFolder(entry) || IsLink(entry)) return true;
+      SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions
+      DeleteFileW(LongForm(path).c_str());  // a running copy's stays
       return true;
     });
     if (RemoveDirectoryW(LongForm(folder).c_str())) WriteLog(L"[Stage1] Removed a work folder left by an earlier run: " + folder);

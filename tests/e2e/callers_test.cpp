@@ -61,10 +61,11 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
 }
 
 // Shipped inside the extension's own folder, in a sub-folder or at its root,
-// and started there by an installer that waits, with that folder as the
-// current one: the whole folder goes, with boxes or without, and both
-// processes end with 0. After a failure (a file held open) the launch
-// executable is back where it was, in its folder made again, to try again.
+// read-only, and started there by an installer that waits, with that folder
+// as the current one: the whole folder goes, with boxes or without, both
+// processes end with 0, and nothing is left. After a failure (a file held
+// open) the launch executable is back where it was, read-only as it was, in
+// its folder made again, to try again.
 // Inside is judged on the names the system gives, whatever the caller wrote.
 TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
   struct Row {
@@ -81,6 +82,7 @@ TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
     if (row.slashes) std::replace(extdir.begin() + 2, extdir.end(), L'\\', L'/');
     RunOptions options = scene.Options(L"extdir=\"" + extdir + L"\" wait=1" + (row.silent ? L" silent=1" : L""));
     options.program = PlaceProgram(launch);
+    SetFileAttributesW(options.program.c_str(), FILE_ATTRIBUTE_READONLY);
     options.currentFolder = launch;
     const std::wstring program = options.program;
     const RunResult run = RunChecked(std::move(options));
@@ -88,7 +90,8 @@ TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
     EXPECT_EQ(run.ExitCode(0) * 10 + run.ExitCode(1), row.held ? 11u : 0u);
     EXPECT_EQ(run.Texts(), (row.silent ? Lines{} : Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
     EXPECT_EQ(IsAbsent(scene.ext), !row.held);
-    EXPECT_EQ(Exists(program), row.held);
+    const DWORD attributes = GetFileAttributesW(program.c_str());
+    EXPECT_EQ(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY), row.held);
     EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));
     EXPECT_TRUE(scene.CanariesIntact());
   }

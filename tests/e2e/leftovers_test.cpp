@@ -9,7 +9,7 @@ using Leftovers = CleanState;
 // an extension folder that is itself a link to a working copy: nothing
 // behind a link goes, and while a link stays (Wine will not remove one whose
 // target holds anything), the run never says that the folder was removed.
-// Work folders that earlier runs left (one with a copy in it, an empty one)
+// Work folders that earlier runs left (one with a read-only copy in it, an empty one)
 // go with the next run; a link named like one, and everything else in the
 // temporary folder, stay.
 TEST_F(Leftovers, NothingBehindALinkIsTouchedAndEarlierWorkFoldersGo) {
@@ -17,7 +17,7 @@ TEST_F(Leftovers, NothingBehindALinkIsTouchedAndEarlierWorkFoldersGo) {
   const Scene scene(L"links");
   const std::wstring temp = Fixture(L"sweep"), home = JoinPath(temp, kWorkFolderName);
   const Lines leftovers = {home + L"\\12_34", home + L"\\56_78"};
-  PlaceProgram(leftovers[0]);
+  SetFileAttributesW(PlaceProgram(leftovers[0]).c_str(), FILE_ATTRIBUTE_READONLY);  // as earlier versions left them
   MakeFolder(leftovers[1]);
   MakeFolder(home + L"\\not_a_run");
   MakeFile(home + L"\\notes.txt");

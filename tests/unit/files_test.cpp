@@ -118,6 +118,19 @@ TEST_F(Files, LaunchLocationLosesOnlyTheLaunchExecutable) {
   const std::wstring folder = NormalisedPath(launch);
   EXPECT_TRUE(IsInsideFolder(NormalisedPath(temp + L"/tools/sub\\"), folder) && IsInsideFolder(folder, folder));
   EXPECT_FALSE(IsInsideFolder(folder + L"2", folder) || IsInsideFolder(FolderOf(folder), folder));
+  // A launch folder at a drive root is never removed: "T:" alone names the
+  // drive's current folder, here an empty one.
+  const std::wstring drive = temp.substr(0, 2), empty = temp + L"\\empty";
+  MakeFolder(empty);
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(GetSystemFolder().c_str());  // "T:" then reads the drive's own current folder
+  {
+    const ScopedVariables driveCurrent{{{L"=" + drive, empty}}};
+    CleanLaunchLocation(drive, L"B:\\work\\no-such-launch-executable.exe");
+  }
+  SetCurrentDirectoryW(current);
+  EXPECT_TRUE(Exists(empty));
 }
 
 // Past 260 characters, where Windows' plain file calls and the shell stop:
