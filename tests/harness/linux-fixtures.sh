@@ -8,7 +8,9 @@
 #   is one named like a work folder (no file link: Wine lists one as a plain file,
 #   and its DeleteFileW deletes the target);
 # - closed folders: closed\parent may not be opened (mode 000); closed\unlisted\
-#   com.pexlo.play.ai may be entered but not listed (mode 300).
+#   com.pexlo.play.ai may be entered but not listed (mode 300);
+# - drive V:, an empty folder on another file system (/dev/shm), where Windows
+#   would have another volume; none when /dev/shm is not one of its own.
 # Usage: linux-fixtures.sh <build folder>
 set -euo pipefail
 . "$(dirname "$0")/../../tools/wine/user.sh"
@@ -36,3 +38,9 @@ as_wine_user bash -c '
   ln -s ../sweep_target "$root/sweep/PexloPlayAiUninstall/7_7"
   chmod 000 "$root/closed/parent"
   chmod 300 "$root/closed/unlisted/com.pexlo.play.ai"' - "$WINE_ROOT/sandbox/temp/pexloplay-ai-uninstaller-tests/fixtures"
+as_wine_user rm -rf "$OTHER_VOLUME" "$WINEPREFIX/dosdevices/v:"
+if [ -d /dev/shm ] && [ "$(stat -c %d /dev/shm)" != "$(stat -c %d "$WINE_ROOT")" ]; then
+  as_wine_user mkdir "$OTHER_VOLUME"
+  printf '%s\n' "$wine_build" | as_wine_user tee "$OTHER_VOLUME/build-folder" >/dev/null
+  as_wine_user ln -s "$OTHER_VOLUME" "$WINEPREFIX/dosdevices/v:"
+fi

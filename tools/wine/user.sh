@@ -10,7 +10,9 @@
 #   wine_side <build>   sets WINE_ROOT: the folder holding the prefix (wine/),
 #                       the sandbox drive's folder (sandbox/) and the bin
 #                       drive's folder (bin/); a root in the Wine user's home
-#                       records the build folder it serves in build-folder
+#                       records the build folder it serves in build-folder;
+#                       and OTHER_VOLUME: a folder on another file system
+#                       (/dev/shm), for the drive V: the fixtures step makes
 #   as_wine_user CMD    runs CMD as that user, with the prefix's environment
 #   stage_bin           brings <build>/bin up to date in WINE_ROOT/bin
 # What a command leaves behind (tools/test.sh, tools/sample.sh, bench/run.sh):
@@ -34,6 +36,7 @@ wine_paths() {
     WINE_ROOT=$wine_home/$(basename "$wine_build")-$(printf %s "$wine_build" | sha1sum | cut -c1-10)
     wine_run_as=(runuser -u "$wine_user" -- env HOME="$wine_home" USER="$wine_user" LOGNAME="$wine_user")
   fi
+  OTHER_VOLUME=/dev/shm/pexlo-wine-$(printf %s "$WINE_ROOT" | sha1sum | cut -c1-10)
 }
 
 wine_side() {
@@ -69,6 +72,7 @@ stage_bin() {
 # The Wine files of one build: the whole root in the Wine user's home, or in
 # a build folder that is its own root, the prefixes, the sandbox and the bundle.
 wine_files() {
+  echo "$OTHER_VOLUME"
   if [ "$WINE_ROOT" != "$wine_build" ]; then
     echo "$WINE_ROOT"
   else
@@ -95,9 +99,10 @@ wine_remove() {  # <root or file>...: the Wine servers of its prefixes first
 wine_sweep() {
   [ "$(id -u)" -eq 0 ] && [ -n "${wine_home:-}" ] && [ -d "$wine_home" ] || return 0
   local root build why
-  for root in "$wine_home"/*-??????????/; do
+  for root in "$wine_home"/*-??????????/ /dev/shm/pexlo-wine-??????????/; do
     root=${root%/}
-    [ -d "$root/wine" ] || [ -d "$root/default-prefix" ] || [ -d "$root/sandbox" ] || [ -f "$root/build-folder" ] || continue
+    [ -d "$root/wine" ] || [ -d "$root/default-prefix" ] || [ -d "$root/sandbox" ] || [ -f "$root/build-folder" ] ||
+      [[ $root == /dev/shm/* ]] || continue
     if [ -f "$root/build-folder" ]; then
       build=$(cat "$root/build-folder")
       [ ! -d "$build" ] || continue
