@@ -53,14 +53,15 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
   });
 }
 
+bool MayHandOver(const std::wstring& folder, const std::wstring& tempFolder, bool folderIsPlain, bool homeIsPlain) {
+  return !tempFolder.empty() && folder.find(L'%') == std::wstring::npos &&
+         SameNameIgnoringCase(FolderOf(folder), WorkFoldersHome(tempFolder)) && IsWorkFolderName(FileNameOf(folder)) &&
+         folderIsPlain && homeIsPlain;
+}
+
 void HandOverWorkFolder() {
   const std::wstring folder = FolderOf(GetOwnPath()), temp = GetTempFolder();
-  // cmd would read %name% in the path as a variable and name another folder.
-  if (temp.empty() || folder.find(L'%') != std::wstring::npos ||
-      !SameNameIgnoringCase(FolderOf(folder), WorkFoldersHome(temp)) ||
-      !IsWorkFolderName(FileNameOf(folder)) || !IsPlainFolder(folder) || !IsPlainFolder(FolderOf(folder))) {
-    return;
-  }
+  if (!MayHandOver(folder, temp, IsPlainFolder(folder), IsPlainFolder(FolderOf(folder)))) return;
   const std::wstring system = GetSystemFolder();
   if (system.empty()) return;
   const std::wstring cmd = JoinPath(system, L"cmd.exe");

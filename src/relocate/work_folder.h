@@ -16,7 +16,12 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder);
 
 // The copy, as the last thing it does: hands its own work folder to cmd.exe,
 // which tries a few times, a second apart, to remove it once the copy has
-// ended. Nothing unless the copy runs from a work folder of its own under
-// the temporary folder, that folder is no link, and its path holds no %
-// (which cmd would expand); the next run's sweep then takes it.
+// ended. Nothing unless MayHandOver; the next run's sweep then takes it.
 void HandOverWorkFolder();
+
+// Whether the copy's folder may go to rmdir /s: a work folder of its own
+// (named <digits>_<digits>) in the work folders' home under the temporary
+// folder, neither it nor that home a link or anything but a plain folder
+// (as LookAt found them), and no % in its path, which cmd would expand into
+// another folder's name.
+bool MayHandOver(const std::wstring& folder, const std::wstring& tempFolder, bool folderIsPlain, bool homeIsPlain);

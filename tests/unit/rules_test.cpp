@@ -9,6 +9,7 @@
 #include "relocate/copy_line.h"
 #include "relocate/launch_location.h"
 #include "relocate/relaunch.h"
+#include "relocate/work_folder.h"
 #include "removal/manifest.h"
 #include "support.h"
 
@@ -195,4 +196,24 @@ TEST(Rules, SessionJobIdentityAndLaunchProcess) {
   }
   EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
   EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11) || IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
+}
+
+// The copy hands only its own work folder to rmdir /s: each refusal alone.
+TEST(Rules, OnlyAPlainWorkFolderOfItsOwnIsHandedOver) {
+  const std::wstring temp = L"T:\\temp", home = temp + L"\\" + kWorkFolderName;
+  EXPECT_TRUE(MayHandOver(home + L"\\12_34", temp, true, true));
+  EXPECT_TRUE(MayHandOver(L"t:\\TEMP\\" + std::wstring(kWorkFolderName) + L"\\12_34", temp, true, true));
+  struct Refused {
+    std::wstring folder, temp;
+    bool folderIsPlain, homeIsPlain;
+  };
+  for (const Refused& refused : {Refused{home + L"\\12_34", L"", true, true},
+                                 Refused{L"T:\\%TEMP%\\" + std::wstring(kWorkFolderName) + L"\\12_34", L"T:\\%TEMP%", true, true},
+                                 Refused{L"T:\\other\\" + std::wstring(kWorkFolderName) + L"\\12_34", temp, true, true},
+                                 Refused{temp + L"\\12_34", temp, true, true}, Refused{home + L"\\x\\12_34", temp, true, true},
+                                 Refused{home + L"\\launch", temp, true, true}, Refused{home + L"\\12_", temp, true, true},
+                                 Refused{home + L"\\12_34", temp, false, true}, Refused{home + L"\\12_34", temp, true, false}}) {
+    EXPECT_FALSE(MayHandOver(refused.folder, refused.temp, refused.folderIsPlain, refused.homeIsPlain))
+        << testing::PrintToString(refused.folder + L" in " + refused.temp) << refused.folderIsPlain << refused.homeIsPlain;
+  }
 }
