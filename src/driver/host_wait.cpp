@@ -7,7 +7,6 @@
 namespace {
 
 constexpr DWORD kHostPollMilliseconds = 500;
-constexpr DWORD kHostWaitLimitMilliseconds = 120000;
 
 std::optional<DWORD> SessionOf(DWORD processId) {
   DWORD session = 0;

@@ -9,6 +9,7 @@ bool IsHostRunning();
 
 // Returns once no Illustrator.exe runs in this session, or after a little
 // over two minutes.
+inline constexpr DWORD kHostWaitLimitMilliseconds = 120000;
 void WaitForHostExit();
 
 // Whether an Illustrator.exe in the given session counts: another user's

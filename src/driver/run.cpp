@@ -11,6 +11,7 @@
 #include "driver/command_line.h"
 #include "driver/host_wait.h"
 #include "driver/identity.h"
+#include "driver/removal_turn.h"
 #include "i18n/messages.h"
 #include "log/log.h"
 #include "relocate/launch_location.h"
@@ -79,6 +80,23 @@ std::optional<Ending> EndingForFolder(FolderVerdict verdict, const std::wstring&
   return std::nullopt;
 }
 
+// The removal proper, in its turn among the user's runs; the turn ends before
+// the run's last box. The folder is judged again once the turn is this run's,
+// as the user has answered, Illustrator has gone and another run may have
+// removed it meanwhile.
+Ending RemoveInTurn(const Arguments& arguments, const std::wstring& folder) {
+  const std::optional<RemovalTurn> turn = AwaitRemovalTurn();
+  if (!turn) {
+    return {kExitNotRemoved, MessageId::RemoveFailed, L"[Delete] Another removal was still running, nothing deleted: " + folder};
+  }
+  if (const auto ending = EndingForFolder(JudgeExtensionFolder(folder), folder)) return *ending;
+  ClearCepDebugMode();
+  const auto movedLaunch = MoveLaunchOutOf(folder, arguments);
+  if (RemoveExtensionDir(folder)) return {kExitRemoved, MessageId::Removed, L""};
+  PutLaunchBack(movedLaunch);  // to try again
+  return {kExitNotRemoved, MessageId::RemoveFailed, L""};
+}
+
 // Every ending of a run that was not handed to a copy comes here.
 int EndRun(const Run& run, const Ending& ending) {
   if (!ending.reason.empty()) WriteLog(ending.reason);
@@ -115,13 +133,5 @@ int RunUninstaller(int argumentCount, wchar_t** argumentVector) {
   }
   ShowMessage(run, MessageId::ConfirmRemoval);
   WaitForHostExit();
-  if (const auto ending = EndingForFolder(JudgeExtensionFolder(folder), folder)) return EndRun(run, *ending);
-
-  ClearCepDebugMode();
-  const auto movedLaunch = MoveLaunchOutOf(folder, run.arguments);
-  if (!RemoveExtensionDir(folder)) {
-    PutLaunchBack(movedLaunch);  // to try again
-    return EndRun(run, {kExitNotRemoved, MessageId::RemoveFailed, L""});
-  }
-  return EndRun(run, {kExitRemoved, MessageId::Removed, L""});
+  return EndRun(run, RemoveInTurn(run.arguments, folder));
 }

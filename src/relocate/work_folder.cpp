@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kHelperTries = 5;
+constexpr unsigned long kSweepAgeMilliseconds = 30000;
 
 bool IsPlainFolder(const std::wstring& path) {
   const PathLook look = LookAt(path);
@@ -20,10 +21,12 @@ bool IsPlainFolder(const std::wstring& path) {
 // Waits a second before each try, so that the copy has ended (and a scanner
 // let go of it) by then; stops once the folder is gone. The pause is
 // Windows' own timeout command, not the ping of 127.0.0.1 that self-deleting
-// malware is known by, and nothing but this one folder is named.
+// malware is known by, and nothing but this one folder is named. No @
+// before the loop's body (cmd runs with /q): Wine's cmd skips a body
+// written @(...), pauses and all.
 std::wstring HelperCommand(const std::wstring& folder) {
   const std::wstring quoted = L"\"" + folder + L"\"";
-  return L"for /l %i in (1,1," + Decimal(kHelperTries) + L") do @(if exist " + quoted +
+  return L"for /l %i in (1,1," + Decimal(kHelperTries) + L") do (if exist " + quoted +
          L" (timeout /t 1 /nobreak >nul 2>&1 & rmdir /s /q " + quoted + L" 2>nul))";
 }
 
@@ -37,11 +40,20 @@ bool IsWorkFolderName(const std::wstring& name) {
   return underscore != std::wstring::npos && digits(name.substr(0, underscore)) && digits(name.substr(underscore + 1));
 }
 
+bool IsOldEnoughToSweep(const std::wstring& name, unsigned long nowTick) {
+  if (!IsWorkFolderName(name)) return false;
+  const std::wstring tick = name.substr(name.find(L'_') + 1);
+  // A number beyond 32 bits was not written by a run.
+  if (tick.size() > 10 || std::stoull(tick) > 0xFFFFFFFFull) return true;
+  return static_cast<DWORD>(nowTick - static_cast<DWORD>(std::stoull(tick))) >= kSweepAgeMilliseconds;
+}
+
 void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
   const std::wstring home = WorkFoldersHome(tempFolder);
   if (tempFolder.empty() || !IsPlainFolder(home)) return;
-  ForEachEntry(home, [](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
-    if (!IsFolder(attributes) || IsLink(attributes) || !IsWorkFolderName(name)) return true;
+  const unsigned long now = GetTickCount();
+  ForEachEntry(home, [now](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
+    if (!IsFolder(attributes) || IsLink(attributes) || !IsWorkFolderName(name) || !IsOldEnoughToSweep(name, now)) return true;
     ForEachEntry(folder, [](const std::wstring& path, const std::wstring&, DWORD entry) {
       if (IsFolder(entry) || IsLink(entry)) return true;
       SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions

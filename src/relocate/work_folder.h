@@ -9,10 +9,16 @@
 bool IsWorkFolderName(const std::wstring& name);
 
 // The first process, before it makes its own: removes what earlier runs left
-// in the work folders' home. Only folders named like a work folder, never
-// through a link, and in them only plain files; a folder whose copy still
-// runs keeps its file, and so stays.
+// in the work folders' home. Only folders named like a work folder and old
+// enough, never through a link, and in them only plain files; a folder whose
+// copy still runs keeps its file, and so stays.
 void SweepEarlierWorkFolders(const std::wstring& tempFolder);
+
+// A work folder that another run has just made may not hold its running copy
+// yet: it is left for half a minute, by the tick count in its name
+// (<process id>_<tick count>) against now. One from before a restart may
+// read as that young, and waits as long.
+bool IsOldEnoughToSweep(const std::wstring& name, unsigned long nowTick);
 
 // The copy, as the last thing it does: hands its own work folder to cmd.exe,
 // which tries a few times, a second apart, to remove it once the copy has

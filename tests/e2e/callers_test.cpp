@@ -1,6 +1,7 @@
 // What a caller learns from the program, and what it can leave unattended:
 // silent=1, wait=1, and a program started with a console of its own.
 #include <algorithm>
+#include <thread>
 
 #include "support.h"
 
@@ -109,5 +110,37 @@ TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
     const std::wstring stays = L"[Stage2] The launch executable cannot leave the extension's folder (another volume?); "
                                L"the folder stays while it runs: " + program;
     EXPECT_EQ(std::count(log.begin(), log.end(), stays), row.failure == Failure::OtherVolume ? 1 : 0);
+  }
+}
+
+// Started twice at once on one extension, unattended and waiting (a double
+// click, or the installer and the user): one removal at a time, and both
+// runs tell the truth, 0 each. The one log holds the four processes' banners
+// and only whole lines; no work folder is left.
+TEST_F(Callers, StartedTwiceAtOnceBothReportTheRemoval) {
+  const Scene scene(L"twice");
+  // Enough files that two removals side by side would overlap.
+  for (int file = 0; file < 600; ++file) MakeFile(scene.ext + L"\\many\\" + std::to_wstring(file % 20) + L"\\" + std::to_wstring(file) + L".js");
+  // Both runs set the same TEMP; the test holds it, so that neither run puts back the other's.
+  const ScopedVariables temp{{{L"TMP", scene.temp}, {L"TEMP", scene.temp}}};
+  const std::wstring arguments = L"extdir=\"" + scene.ext + L"\" silent=1 wait=1";
+  RunResult runs[2];
+  std::thread other([&] { runs[1] = RunChecked(scene.Options(arguments)); });
+  runs[0] = RunChecked(scene.Options(arguments));
+  other.join();
+  for (const RunResult& run : runs) {
+    ASSERT_EQ(run.processes.size(), 2u);
+    EXPECT_EQ(run.ExitCode(0) * 10 + run.ExitCode(1), 0u);
+    EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));
+  }
+  EXPECT_TRUE(IsAbsent(scene.ext) && scene.CanariesIntact());
+  const Lines log = scene.Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), std::wstring(kBanner)), 4);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"Extension directory deleted (or scheduled)."), 2);
+  for (const std::wstring& line : log) {
+    const bool whole = line == kBanner || (line.find(L"---") == std::wstring::npos &&
+                                           (line.rfind(L"extdir: ", 0) == 0 || line.rfind(L"[", 0) == 0 ||
+                                            line == L"Extension directory deleted (or scheduled)."));
+    EXPECT_TRUE(whole) << testing::PrintToString(line);
   }
 }

@@ -6,6 +6,7 @@
 #include "driver/command_line.h"
 #include "driver/host_wait.h"
 #include "driver/identity.h"
+#include "driver/removal_turn.h"
 #include "relocate/copy_line.h"
 #include "relocate/launch_location.h"
 #include "relocate/relaunch.h"
@@ -196,6 +197,19 @@ TEST(Rules, SessionJobIdentityAndLaunchProcess) {
   }
   EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
   EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11) || IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
+}
+
+// Runs side by side: whose turn the removal is from the mutex wait's answer,
+// and a work folder that another run may not have started its copy from yet
+// (younger than half a minute by its name's tick count) left to the sweep.
+TEST(Rules, RunsSideBySide) {
+  const std::pair<DWORD, TurnWait> waits[] = {{WAIT_OBJECT_0, TurnWait::Ours}, {WAIT_ABANDONED, TurnWait::Ours},
+                                              {WAIT_TIMEOUT, TurnWait::Busy}, {WAIT_FAILED, TurnWait::Unknown}};
+  for (const auto& [result, turn] : waits) EXPECT_EQ(JudgeTurnWait(result), turn) << result;
+  EXPECT_TRUE(IsOldEnoughToSweep(L"12_1000", 31000) && IsOldEnoughToSweep(L"12_4294967000", 40000) &&
+              IsOldEnoughToSweep(L"12_99999999999", 0));
+  EXPECT_FALSE(IsOldEnoughToSweep(L"12_1000", 30999) || IsOldEnoughToSweep(L"12_4294967000", 1000) ||
+               IsOldEnoughToSweep(L"launch", 90000));
 }
 
 // The copy hands only its own work folder to rmdir /s: each refusal alone.
