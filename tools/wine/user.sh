@@ -93,14 +93,15 @@ wine_remove() {  # <root or file>...: the Wine servers of its prefixes first
   done
 }
 
-# A root in the Wine user's home whose build folder is gone serves nobody. A
-# root without a record was made before roots had one: it goes once nothing
-# in it has changed for an hour.
+# A root in the Wine user's home, or a folder of the drive V: in /dev/shm,
+# whose build folder is gone serves nobody. One without a record was made
+# before they had one: it goes once nothing in it has changed for an hour.
 wine_sweep() {
   [ "$(id -u)" -eq 0 ] && [ -n "${wine_home:-}" ] && [ -d "$wine_home" ] || return 0
   local root build why
   for root in "$wine_home"/*-??????????/ /dev/shm/pexlo-wine-??????????/; do
     root=${root%/}
+    [ -d "$root" ] || continue  # a pattern that matched nothing
     [ -d "$root/wine" ] || [ -d "$root/default-prefix" ] || [ -d "$root/sandbox" ] || [ -f "$root/build-folder" ] ||
       [[ $root == /dev/shm/* ]] || continue
     if [ -f "$root/build-folder" ]; then
