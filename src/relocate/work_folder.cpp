@@ -42,10 +42,11 @@ bool IsWorkFolderName(const std::wstring& name) {
 
 bool IsOldEnoughToSweep(const std::wstring& name, unsigned long nowTick) {
   if (!IsWorkFolderName(name)) return false;
-  const std::wstring tick = name.substr(name.find(L'_') + 1);
+  const std::wstring digits = name.substr(name.find(L'_') + 1);
   // A number beyond 32 bits was not written by a run.
-  if (tick.size() > 10 || std::stoull(tick) > 0xFFFFFFFFull) return true;
-  return static_cast<DWORD>(nowTick - static_cast<DWORD>(std::stoull(tick))) >= kSweepAgeMilliseconds;
+  const unsigned long long tick = digits.size() > 10 ? ~0ull : std::stoull(digits);
+  if (tick > 0xFFFFFFFFull) return true;
+  return static_cast<DWORD>(nowTick - static_cast<DWORD>(tick)) >= kSweepAgeMilliseconds;
 }
 
 void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
@@ -53,7 +54,7 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
   if (tempFolder.empty() || !IsPlainFolder(home)) return;
   const unsigned long now = GetTickCount();
   ForEachEntry(home, [now](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
-    if (!IsFolder(attributes) || IsLink(attributes) || !IsWorkFolderName(name) || !IsOldEnoughToSweep(name, now)) return true;
+    if (!IsFolder(attributes) || IsLink(attributes) || !IsOldEnoughToSweep(name, now)) return true;
     ForEachEntry(folder, [](const std::wstring& path, const std::wstring&, DWORD entry) {
       if (IsFolder(entry) || IsLink(entry)) return true;
       SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions

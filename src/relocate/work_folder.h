@@ -17,7 +17,8 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder);
 // A work folder that another run has just made may not hold its running copy
 // yet: it is left for half a minute, by the tick count in its name
 // (<process id>_<tick count>) against now. One from before a restart may
-// read as that young, and waits as long.
+// read as that young, and waits as long. A name not like a work folder's
+// never is.
 bool IsOldEnoughToSweep(const std::wstring& name, unsigned long nowTick);
 
 // The copy, as the last thing it does: hands its own work folder to cmd.exe,
