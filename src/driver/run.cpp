@@ -9,6 +9,7 @@
 #include "common/names.h"
 #include "common/paths.h"
 #include "driver/command_line.h"
+#include "driver/desktop.h"
 #include "driver/host_wait.h"
 #include "driver/identity.h"
 #include "driver/removal_turn.h"
@@ -37,26 +38,18 @@ struct Ending {
   std::wstring reason;
 };
 
-// A caller that starts the program hidden (NSIS nsExec, Inno Setup's
-// runhidden) hands it a show state that Windows applies to the first window
-// the process shows: a box, which then never appears. A window of no use
-// takes it instead.
-void UseUpCallersShowState() {
-  STARTUPINFOW startup = {};
-  GetStartupInfoW(&startup);
-  if ((startup.dwFlags & STARTF_USESHOWWINDOW) == 0) return;
-  const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  if (!window) return;
-  ShowWindow(window, SW_HIDE);
-  DestroyWindow(window);
-}
-
 Run ReadRun(int argumentCount, wchar_t** argumentVector) {
   Run run{ReadArguments(argumentCount, argumentVector), L""};
   MessageCatalog& catalog = MessageCatalog::Instance();
   catalog.language = ParseLanguage(run.arguments.lang, catalog.language);
   run.caption = catalog.Get(MessageId::Title);
-  if (!run.arguments.silent) UseUpCallersShowState();
+  // On a station nobody sees, no box could ever be answered. The copy is
+  // told through its command line, so the line is logged once a run.
+  if (!run.arguments.silent && !ThisWindowStationShowsBoxes()) {
+    run.arguments.silent = true;
+    WriteLog(L"[Boxes] The window station is not visible, nobody could answer a box: running as with silent=1.");
+  }
+  if (!run.arguments.silent) UseUpHiddenStart();
   return run;
 }
 

@@ -114,6 +114,8 @@ ProcessHandles StartSuspended(const RunOptions& options, DWORD& error) {
   std::wstring commandLine = L"\"" + options.program + L"\" " + options.arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
+  std::wstring desktop = options.desktop;
+  startup.lpDesktop = desktop.empty() ? nullptr : desktop.data();
   startup.dwFlags = options.startHidden ? STARTF_USESHOWWINDOW : 0;
   startup.wShowWindow = SW_HIDE;
   const DWORD flags = CREATE_SUSPENDED | (options.newConsole ? CREATE_NEW_CONSOLE : 0);
@@ -132,6 +134,22 @@ ProcessHandles StartSuspended(const RunOptions& options, DWORD& error) {
 }
 
 }  // namespace
+
+// Made once, without a name (on Windows only administrators may name a
+// station), and its handles kept open on purpose while the test program
+// runs: what a run leaves there, the copy's helper, may outlive the run.
+std::wstring UnseenDesktop() {
+  static const std::wstring name = [] {
+    const HWINSTA own = GetProcessWindowStation(), made = CreateWindowStationW(nullptr, 0, WINSTA_ALL_ACCESS, nullptr);
+    if (!made || !SetProcessWindowStation(made)) return std::wstring();
+    const HDESK desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(own);
+    wchar_t station[256] = {};
+    if (!desktop || !GetUserObjectInformationW(made, UOI_NAME, station, sizeof(station), nullptr)) return std::wstring();
+    return std::wstring(station) + L"\\Default";
+  }();
+  return name;
+}
 
 RunResult RunProgram(RunOptions options) {
   RunResult result;

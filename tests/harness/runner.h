@@ -40,6 +40,9 @@ struct RunOptions {
   // Nonzero: the first process starts in a job with these limits, which is
   // closed as soon as that process has ended, as a deployment agent would.
   DWORD jobLimits = 0;
+  // Nonempty: the first process starts on this desktop (RunOptions' own
+  // UnseenDesktop()), where its boxes are never answered.
+  std::wstring desktop;
   KernelHandle inherited;  // an inheritable handle that the first process gets; closed once it runs
 };
 
@@ -56,6 +59,11 @@ struct RunResult {
     return texts;
   }
 };
+
+// A desktop on a window station of the test program's own that nobody sees
+// (without WSF_VISIBLE), as a task that runs whether the user is logged on or
+// not has: what STARTUPINFO's lpDesktop names, empty when none can be made.
+std::wstring UnseenDesktop();
 
 // Runs the program and every process of the run to their end, answering each
 // box; what still runs after the timeout is ended.

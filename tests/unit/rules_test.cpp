@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "driver/command_line.h"
+#include "driver/desktop.h"
 #include "driver/host_wait.h"
 #include "driver/identity.h"
 #include "driver/removal_turn.h"
@@ -197,6 +198,18 @@ TEST(Rules, SessionJobIdentityAndLaunchProcess) {
   }
   EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
   EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11) || IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
+}
+
+// Boxes only where someone may see them. Only a start that asks for SW_HIDE
+// (nsExec, which hands its pipes over too) is used up: a minimised or normal
+// one would flash a window. A station without WSF_VISIBLE shows nothing; one
+// whose flags cannot be read is taken as it comes.
+TEST(Rules, BoxesOnlyWhereSomeoneSeesThem) {
+  EXPECT_TRUE(IsHiddenStart(STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES, SW_HIDE));
+  EXPECT_FALSE(IsHiddenStart(0, SW_HIDE) || IsHiddenStart(STARTF_USESHOWWINDOW, SW_SHOWMINNOACTIVE) ||
+               IsHiddenStart(STARTF_USESHOWWINDOW, SW_SHOWNORMAL));
+  EXPECT_TRUE(ShowsBoxes(WSF_VISIBLE) && ShowsBoxes(std::nullopt));
+  EXPECT_FALSE(ShowsBoxes(0));
 }
 
 // Runs side by side: whose turn the removal is from the mutex wait's answer,
