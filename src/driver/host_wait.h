@@ -12,8 +12,10 @@ bool IsHostRunning();
 inline constexpr DWORD kHostWaitLimitMilliseconds = 120000;
 void WaitForHostExit();
 
-// Whether an Illustrator.exe in the given session counts: another user's
-// (fast user switching, a terminal server) holds none of this user's files,
-// and one whose session cannot be read counts as another user's. Should the
-// program's own session be unknown, every one counts.
-bool CountsInThisSession(std::optional<DWORD> session, std::optional<DWORD> ownSession);
+// Whether an Illustrator.exe counts, from its session as read with full
+// query rights. Another user's (fast user switching, a terminal server) holds
+// none of this user's files. One whose session cannot be read counts when it
+// grants limited query rights: the user's own Illustrator started "as
+// administrator" does, another user's does not. Should the program's own
+// session be unknown, every one counts.
+bool CountsInThisSession(std::optional<DWORD> session, bool grantsLimitedQuery, std::optional<DWORD> ownSession);

@@ -174,14 +174,18 @@ TEST(Manifest, OnlyTheRootsBundleIdCounts) {
   }
 }
 
-// Only this session's Illustrator is waited for; a caller's job that would
-// end the copy keeps the removal in the first process; LocalSystem and a user
-// other than the desktop's are refused. The copy waits only for a parent that
-// runs its file and started first: an ended parent's id may have gone to a
-// newer process.
+// Only the user's own Illustrator is waited for: in this session, or started
+// "as administrator" (its session is closed to a standard process, limited
+// query rights are not). A caller's job that would end the copy keeps the
+// removal in the first process. LocalSystem, service accounts and a user
+// other than the desktop's are refused, and so is another logon, which may
+// not read the user's shell; no shell, or one that has just ended, refuses
+// nothing. The copy waits only for a parent that runs its file and started
+// first: an ended parent's id may have gone to a newer process.
 TEST(Rules, SessionJobIdentityAndLaunchProcess) {
-  EXPECT_TRUE(CountsInThisSession(1, 1) && CountsInThisSession(7, std::nullopt));
-  EXPECT_FALSE(CountsInThisSession(2, 1) || CountsInThisSession(std::nullopt, 1));
+  EXPECT_TRUE(CountsInThisSession(1, false, 1) && CountsInThisSession(std::nullopt, true, 1) &&
+              CountsInThisSession(7, false, std::nullopt));
+  EXPECT_FALSE(CountsInThisSession(2, true, 1) || CountsInThisSession(std::nullopt, false, 1));
   const std::pair<DWORD, CopyInJob> jobs[] = {
       {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE, CopyInJob::WouldBeEnded},
       {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK, CopyInJob::BreakAway},
@@ -189,12 +193,18 @@ TEST(Rules, SessionJobIdentityAndLaunchProcess) {
       {JOB_OBJECT_LIMIT_ACTIVE_PROCESS, CopyInJob::Free}, {0, CopyInJob::TryBreakAway}};
   for (const auto& [limits, verdict] : jobs) EXPECT_EQ(JudgeCallersJob(true, limits), verdict) << limits;
   EXPECT_EQ(JudgeCallersJob(false, JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE), CopyInJob::Free);
-  const std::wstring user = L"S-1-5-21-1-2-3-1001", admin = L"S-1-5-21-1-2-3-500", system = L"S-1-5-18";
-  for (const auto& [own, shell] : {std::pair{system, std::wstring()}, {system, system}, {admin, user}, {user, admin}}) {
-    EXPECT_TRUE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell);
+  const std::wstring user = L"S-1-5-21-1-2-3-1001", admin = L"S-1-5-21-1-2-3-500";
+  const ShellOwnerAnswer noShell, usersShell{user}, adminsShell{admin}, denied{L"", ERROR_ACCESS_DENIED},
+      justEnded{L"", ERROR_INVALID_PARAMETER};
+  for (const wchar_t* service : {L"S-1-5-18", L"S-1-5-19", L"S-1-5-20", L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+                                 L"S-1-5-83-1-1", L"S-1-5-90-0-1", L"S-1-5-96-0-1"}) {
+    EXPECT_TRUE(WrongIdentity(service, noShell).has_value()) << testing::PrintToString(std::wstring(service));
   }
-  for (const auto& [own, shell] : {std::pair{user, user}, {user, std::wstring()}, {std::wstring(), user}}) {
-    EXPECT_FALSE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell);
+  for (const auto& [own, shell] : {std::pair{admin, usersShell}, {user, adminsShell}, {admin, denied}}) {
+    EXPECT_TRUE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell.user);
+  }
+  for (const auto& [own, shell] : {std::pair{user, usersShell}, {user, noShell}, {user, justEnded}, {std::wstring(), usersShell}}) {
+    EXPECT_FALSE(WrongIdentity(own, shell).has_value()) << testing::PrintToString(own + L" " + shell.user);
   }
   EXPECT_TRUE(IsLaunchProcess(L"u.exe", 10, L"U.EXE", 11));
   EXPECT_FALSE(IsLaunchProcess(L"u.exe", 12, L"u.exe", 11) || IsLaunchProcess(L"cmd.exe", 10, L"u.exe", 11));
