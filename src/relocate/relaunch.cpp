@@ -12,15 +12,33 @@
 
 namespace {
 
+constexpr DWORD kEndedCopyWaitMilliseconds = 5000;
 constexpr wchar_t kJobWouldEndCopy[] = L"[Stage1] The caller's job would end a copy with it: removing from here.";
+constexpr wchar_t kJobKeepsCopy[] = L"[Stage1] The caller's job does not let a copy leave: removing from here.";
+
+// In any job at all: jobs may be nested.
+bool IsInAnyJob(HANDLE process) {
+  BOOL inJob = FALSE;
+  return IsProcessInJob(process, nullptr, &inJob) && inJob;
+}
 
 CopyInJob CallersJob() {
-  BOOL inJob = FALSE;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION job = {};
-  IsProcessInJob(GetCurrentProcess(), nullptr, &inJob);
-  // A job that cannot be read is taken for one without limits.
-  if (inJob) QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &job, sizeof(job), nullptr);
-  return JudgeCallersJob(inJob, job.BasicLimitInformation.LimitFlags);
+  const bool inJob = IsInAnyJob(GetCurrentProcess());
+  if (!inJob) return JudgeCallersJob(false, false, 0);
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  const bool accountingRead =
+      QueryInformationJobObject(nullptr, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting), nullptr);
+  // A query that fails leaves the flags 0: nothing read.
+  QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &limits, sizeof(limits), nullptr);
+  return JudgeCallersJob(true, accountingRead, limits.BasicLimitInformation.LimitFlags);
+}
+
+// A copy that does not run goes at once, with its work folder; what cannot
+// go is the next run's sweep's.
+void DiscardCopy(const std::wstring& copyPath, const std::wstring& workFolder) {
+  DeleteFileW(copyPath.c_str());
+  RemoveDirectoryW(workFolder.c_str());
 }
 
 // The copy gets no console window of its own: a console program started
@@ -28,25 +46,25 @@ CopyInJob CallersJob() {
 // handle is given, the copy inherits that handle and no other. A start that
 // fails because the fresh copy is held (an on-access scanner) is tried again
 // for a moment; a start that leaves the caller's job is refused at once
-// (access denied) where the job does not allow it. The copy's process id,
-// or 0 with the last error.
-DWORD StartProcess(const std::wstring& commandLine, const std::wstring& workFolder, HANDLE inherited, DWORD flags) {
+// (access denied) where the job does not allow it. The copy starts
+// suspended; no handles, with the last error, when it could not be started.
+ProcessHandles StartProcess(const std::wstring& commandLine, const std::wstring& workFolder, HANDLE inherited, DWORD flags) {
   std::vector<wchar_t> writableLine(commandLine.begin(), commandLine.end());
   writableLine.push_back(L'\0');
   STARTUPINFOEXW startup = {};
   startup.StartupInfo.cb = sizeof(STARTUPINFOW);
-  flags |= CREATE_NO_WINDOW;
+  flags |= CREATE_NO_WINDOW | CREATE_SUSPENDED;
   std::vector<char> attributeStorage;
   if (inherited) {
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     attributeStorage.resize(size);
     startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeStorage.data());
-    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return 0;
+    if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size)) return {};
     if (!UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
                                    sizeof(inherited), nullptr, nullptr)) {
       DeleteProcThreadAttributeList(startup.lpAttributeList);
-      return 0;
+      return {};
     }
     startup.StartupInfo.cb = sizeof(startup);
     flags |= EXTENDED_STARTUPINFO_PRESENT;
@@ -60,18 +78,42 @@ DWORD StartProcess(const std::wstring& commandLine, const std::wstring& workFold
   } while (!created && IsHeldError(GetLastError()) &&
            !(GetLastError() == ERROR_ACCESS_DENIED && (flags & CREATE_BREAKAWAY_FROM_JOB)) && grace.Pause());
   if (inherited) DeleteProcThreadAttributeList(startup.lpAttributeList);
-  if (!created) return 0;
-  const ProcessHandles copy(started);  // the copy runs on its own: never waited for here
-  return copy.id;
+  return created ? ProcessHandles(started) : ProcessHandles();
+}
+
+// Starts the copy and lets it run, unless it could not start or it is still
+// in a job it had to leave: a breakaway climbs the chain of nested jobs and
+// stops, without failing, at one that forbids it, which may end the copy
+// halfway. False once it has logged why and the copy has ended unrun. The
+// copy runs on its own: never waited for here.
+bool StartAndRun(const std::wstring& line, const std::wstring& workFolder, HANDLE inherited, CopyInJob job) {
+  const bool breaksAway = job == CopyInJob::BreakAway || job == CopyInJob::TryBreakAway;
+  const ProcessHandles copy = StartProcess(line, workFolder, inherited, breaksAway ? CREATE_BREAKAWAY_FROM_JOB : 0);
+  if (!copy.process) {
+    const bool refused = job == CopyInJob::TryBreakAway && GetLastError() == ERROR_ACCESS_DENIED;
+    WriteLog(refused ? kJobKeepsCopy : L"[Stage1] CreateProcessW failed.");
+    return false;
+  }
+  if (job != CopyInJob::StaysIn && IsInAnyJob(copy.process.get())) {
+    WriteLog(kJobKeepsCopy);
+    TerminateProcess(copy.process.get(), kExitNotRemoved);  // suspended: it has done nothing
+    WaitForSingleObject(copy.process.get(), kEndedCopyWaitMilliseconds);  // its file is then free to go
+    return false;
+  }
+  // The copy's boxes may come to the front: this process, started by the
+  // caller, may let them (a process without a window can give no more).
+  AllowSetForegroundWindow(copy.id);
+  ResumeThread(copy.thread.get());
+  return true;
 }
 
 }  // namespace
 
-CopyInJob JudgeCallersJob(bool inJob, unsigned long limitFlags) {
+CopyInJob JudgeCallersJob(bool inJob, bool accountingRead, unsigned long limitFlags) {
   if (!inJob || (limitFlags & JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK)) return CopyInJob::Free;
   if (limitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK) return CopyInJob::BreakAway;
   if (limitFlags & JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE) return CopyInJob::WouldBeEnded;
-  return limitFlags == 0 ? CopyInJob::TryBreakAway : CopyInJob::Free;
+  return accountingRead || limitFlags != 0 ? CopyInJob::StaysIn : CopyInJob::TryBreakAway;
 }
 
 std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
@@ -98,7 +140,10 @@ std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
   if (arguments.wait && !CreateOutcomePipe(copy.outcome, reportEnd)) return std::nullopt;
   if (!CreateDirectoryTree(workFolder)) return std::nullopt;
 
-  if (!CopyFileW(ownPath.c_str(), copyPath.c_str(), FALSE)) return std::nullopt;
+  if (!CopyFileW(ownPath.c_str(), copyPath.c_str(), FALSE)) {
+    DiscardCopy(copyPath, workFolder);
+    return std::nullopt;
+  }
   // CopyFileW keeps a read-only launch executable's attributes, which would
   // keep the copy from its own clean-up and from the next run's sweep.
   SetFileAttributesW(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -110,16 +155,10 @@ std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
   // extension's. Not before: without a temporary folder the log goes to the
   // current one.
   SetCurrentDirectoryW(GetSystemFolder().c_str());
-  const DWORD copyId =
-      StartProcess(line, workFolder, reportEnd.get(), job == CopyInJob::Free ? 0 : CREATE_BREAKAWAY_FROM_JOB);
-  if (!copyId) {
-    const bool keptInJob = job == CopyInJob::TryBreakAway && GetLastError() == ERROR_ACCESS_DENIED;
-    WriteLog(keptInJob ? kJobWouldEndCopy : L"[Stage1] CreateProcessW failed.");
+  if (!StartAndRun(line, workFolder, reportEnd.get(), job)) {
+    DiscardCopy(copyPath, workFolder);
     return std::nullopt;
   }
-  // The copy's boxes may come to the front: this process, started by the
-  // caller, may let them (a process without a window can give no more).
-  AllowSetForegroundWindow(copyId);
   return copy;  // this process's write end closes here: only the copy's is left
 }
 

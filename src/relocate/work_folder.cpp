@@ -32,6 +32,10 @@ std::wstring HelperCommand(const std::wstring& folder) {
 
 }  // namespace
 
+std::wstring HandOverLine(const std::wstring& cmd, const std::wstring& folder) {
+  return QuoteArgument(cmd) + L" /d /e:on /v:off /q /c \"" + HelperCommand(folder) + L"\"";
+}
+
 bool IsWorkFolderName(const std::wstring& name) {
   const size_t underscore = name.find(L'_');
   const auto digits = [](const std::wstring& part) {
@@ -78,7 +82,7 @@ void HandOverWorkFolder() {
   const std::wstring system = GetSystemFolder();
   if (system.empty()) return;
   const std::wstring cmd = JoinPath(system, L"cmd.exe");
-  std::wstring line = QuoteArgument(cmd) + L" /d /q /c \"" + HelperCommand(folder) + L"\"";
+  std::wstring line = HandOverLine(cmd, folder);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};

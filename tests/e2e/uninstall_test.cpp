@@ -84,7 +84,7 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
   if (HaveTrace()) {
     const auto starts = TracedCalls(run.processes[0].processId, "KERNEL32.CreateProcessW");
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(TracedNumber(starts[0][5]), static_cast<DWORD>(CREATE_NO_WINDOW));
+    EXPECT_EQ(TracedNumber(starts[0][5]), static_cast<DWORD>(CREATE_NO_WINDOW | CREATE_SUSPENDED));
     // The copy's boxes may come to the front: the first process lets them.
     const auto allowed = TracedCalls(run.processes[0].processId, "user32.AllowSetForegroundWindow");
     EXPECT_TRUE(allowed.size() == 1 && TracedNumber(allowed[0][0]) == run.processes[1].processId);

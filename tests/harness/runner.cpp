@@ -158,13 +158,13 @@ RunResult RunProgram(RunOptions options) {
   ProcessHandles first = StartSuspended(options, result.startError);
   if (!first.process) return result;  // the program never ran; the caller decides
   options.inherited.reset();
-  KernelHandle job;
-  if (options.jobLimits) {
-    job.reset(CreateJobObjectW(nullptr, nullptr));
+  std::vector<KernelHandle> jobs;
+  for (DWORD limitFlags : options.jobLimits) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = options.jobLimits;
-    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-    AssignProcessToJobObject(job.get(), first.process.get());
+    limits.BasicLimitInformation.LimitFlags = limitFlags;
+    jobs.emplace_back(CreateJobObjectW(nullptr, nullptr));
+    SetInformationJobObject(jobs.back().get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    AssignProcessToJobObject(jobs.back().get(), first.process.get());
   }
   ResumeThread(first.thread.get());
 
@@ -175,7 +175,7 @@ RunResult RunProgram(RunOptions options) {
     // ended by now is in the list.
     const bool allEnded = std::all_of(run.processes.begin(), run.processes.end(),
                                       [](const Process& own) { return HasEnded(own.handle.get()); });
-    if (HasEnded(run.processes[0].handle.get())) job.reset();  // as a caller closes its job
+    if (HasEnded(run.processes[0].handle.get())) jobs.clear();  // as a caller closes its jobs
     const bool pending = AdoptNewProcesses(run);
     if (run.processes[0].seen.imagePath.empty()) run.processes[0].seen.imagePath = ImagePathOf(run.processes[0].handle.get());
     AnswerBoxes(options, run, result);

@@ -37,9 +37,10 @@ struct RunOptions {
   bool closeInsteadOfOk = false;              // the title bar's close button instead of OK
   bool newConsole = false;                    // as Explorer starts a console program
   bool startHidden = false;                   // as nsExec and runhidden start it: SW_HIDE
-  // Nonzero: the first process starts in a job with these limits, which is
-  // closed as soon as that process has ended, as a deployment agent would.
-  DWORD jobLimits = 0;
+  // The first process starts in jobs with these limits, each assigned after
+  // the one before (Windows nests them), which are closed as soon as that
+  // process has ended, as a deployment agent would.
+  std::vector<DWORD> jobLimits;
   // Nonempty: the first process starts on this desktop (RunOptions' own
   // UnseenDesktop()), where its boxes are never answered.
   std::wstring desktop;

@@ -63,6 +63,8 @@ std::wstring Fixture(const std::wstring& name) { return JoinPath(TestsFolder() +
 
 bool InBuildPrefix() { return GetEnvironmentVariableW(L"PEXLO_BUILD_PREFIX", nullptr, 0) > 0; }
 
+bool OnWindows() { return !GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"); }
+
 void SkipCheck(const std::string& why) {
   if (skipped.insert(why).second) std::cout << "[ SKIPPED  ] check: " << why << std::endl;
 }

@@ -28,6 +28,8 @@ std::wstring Fixture(const std::wstring& name);
 // Run by tools/wine/run.sh in the build's prefix, where the fixtures and the
 // call trace are.
 bool InBuildPrefix();
+// On Windows itself, not under Wine.
+bool OnWindows();
 // A check that cannot be made here: said once per reason and counted, never
 // passed in silence. Each test program prints the count at its end.
 void SkipCheck(const std::string& why);

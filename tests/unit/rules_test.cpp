@@ -186,13 +186,21 @@ TEST(Rules, SessionJobIdentityAndLaunchProcess) {
   EXPECT_TRUE(CountsInThisSession(1, false, 1) && CountsInThisSession(std::nullopt, true, 1) &&
               CountsInThisSession(7, false, std::nullopt));
   EXPECT_FALSE(CountsInThisSession(2, true, 1) || CountsInThisSession(std::nullopt, false, 1));
-  const std::pair<DWORD, CopyInJob> jobs[] = {
-      {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE, CopyInJob::WouldBeEnded},
-      {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK, CopyInJob::BreakAway},
-      {JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK, CopyInJob::Free},
-      {JOB_OBJECT_LIMIT_ACTIVE_PROCESS, CopyInJob::Free}, {0, CopyInJob::TryBreakAway}};
-  for (const auto& [limits, verdict] : jobs) EXPECT_EQ(JudgeCallersJob(true, limits), verdict) << limits;
-  EXPECT_EQ(JudgeCallersJob(false, JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE), CopyInJob::Free);
+  // The caller's job: PowerShell's Start-Process -Wait makes one without
+  // limits, which Windows reads (the accounting query succeeds) and Wine
+  // does not; a job with a limit flag set was read whatever the query said.
+  struct Job {
+    bool inJob, accountingRead;
+    DWORD limits;
+    CopyInJob copy;
+  };
+  constexpr DWORD kKill = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  for (const Job& job : {Job{false, false, kKill, CopyInJob::Free}, Job{true, true, kKill | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK, CopyInJob::Free},
+                         Job{true, true, kKill | JOB_OBJECT_LIMIT_BREAKAWAY_OK, CopyInJob::BreakAway},
+                         Job{true, true, 0, CopyInJob::StaysIn}, Job{true, false, JOB_OBJECT_LIMIT_ACTIVE_PROCESS, CopyInJob::StaysIn},
+                         Job{true, false, kKill, CopyInJob::WouldBeEnded}, Job{true, false, 0, CopyInJob::TryBreakAway}}) {
+    EXPECT_EQ(JudgeCallersJob(job.inJob, job.accountingRead, job.limits), job.copy) << job.inJob << job.accountingRead << job.limits;
+  }
   const std::wstring user = L"S-1-5-21-1-2-3-1001", admin = L"S-1-5-21-1-2-3-500";
   const ShellOwnerAnswer noShell, usersShell{user}, adminsShell{admin}, denied{L"", ERROR_ACCESS_DENIED},
       justEnded{L"", ERROR_INVALID_PARAMETER};
@@ -240,6 +248,10 @@ TEST(Rules, OnlyAPlainWorkFolderOfItsOwnIsHandedOver) {
   const std::wstring temp = L"T:\\temp", home = temp + L"\\" + kWorkFolderName;
   EXPECT_TRUE(MayHandOver(home + L"\\12_34", temp, true, true));
   EXPECT_TRUE(MayHandOver(L"t:\\TEMP\\" + std::wstring(kWorkFolderName) + L"\\12_34", temp, true, true));
+  // Whatever the user's Command Processor settings: no AutoRun, extensions on, no ! expansion.
+  EXPECT_EQ(HandOverLine(L"C:\\Windows\\system32\\cmd.exe", home + L"\\12_34"),
+            L"\"C:\\Windows\\system32\\cmd.exe\" /d /e:on /v:off /q /c \"for /l %i in (1,1,5) do (if exist \"" + home +
+                L"\\12_34\" (timeout /t 1 /nobreak >nul 2>&1 & rmdir /s /q \"" + home + L"\\12_34\" 2>nul))\"");
   struct Refused {
     std::wstring folder, temp;
     bool folderIsPlain, homeIsPlain;
