@@ -22,3 +22,10 @@ struct Grace {
 inline bool IsHeldError(DWORD error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
+
+// Errors of a folder's removal, or of the look at it afterwards, that may
+// pass in a moment. Outside NTFS (AppData redirected to a share, FAT, exFAT)
+// a deleted file that another program holds stays listed until let go, so
+// its folder is not empty yet; and a folder removed while a handle to it is
+// open reads as access denied until it goes.
+inline bool MayGoInAMoment(DWORD error) { return IsHeldError(error) || error == ERROR_DIR_NOT_EMPTY; }

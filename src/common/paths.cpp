@@ -76,11 +76,23 @@ std::wstring FolderOf(const std::wstring& path) {
 }
 
 std::wstring LongForm(const std::wstring& path) {
-  if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) return path;
   const std::wstring root = RootOf(path);
   if (root.empty()) return path;
-  std::wstring form = root.size() == 3 ? L"\\\\?\\" + root.substr(0, 2) : L"\\\\?\\UNC";
-  for (const std::wstring& name : SplitComponents(path.substr(2))) form += L"\\" + name;
+  // . and .. go as the plain form would take them; nothing else is changed.
+  const size_t fixed = root.size() == 3 ? 0 : 2;  // a share's server and name
+  std::vector<std::wstring> names;
+  for (const std::wstring& name : SplitComponents(path.substr(2))) {
+    if (names.size() >= fixed && name == L".") continue;
+    if (names.size() >= fixed && name == L"..") {
+      if (names.size() > fixed) names.pop_back();
+      continue;
+    }
+    names.push_back(name);
+  }
+  std::wstring form = fixed == 0 ? L"\\\\?\\" + root.substr(0, 2) : L"\\\\?\\UNC";
+  for (const std::wstring& name : names) form += L"\\" + name;
+  if (names.size() == fixed) form += L"\\";  // a root, which names its folder with the separator
   return form;
 }
 
@@ -93,8 +105,8 @@ PathLook LookAt(const std::wstring& path) {
   PathLook look;
   look.attributes = GetFileAttributesW(LongForm(path).c_str());
   if (!look.Exists()) {
-    const DWORD error = GetLastError();
-    look.absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    look.error = GetLastError();
+    look.absent = look.error == ERROR_FILE_NOT_FOUND || look.error == ERROR_PATH_NOT_FOUND;
   }
   return look;
 }

@@ -15,9 +15,12 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 std::wstring FileNameOf(const std::wstring& path);
 std::wstring FolderOf(const std::wstring& path);
 
-// The path as Windows' file calls take it beyond the classic limit: from 248
-// characters on (the limit for folders), an absolute path in the \\?\ form,
-// which takes no slashes, dots or doubled separators; anything else as it is.
+// The path as Windows' file calls take it whatever its length and its names:
+// an absolute path in the \\?\ form, which goes to the file system as it is
+// written. So it reaches past the classic limit, and names that the plain
+// form reads as others: aux.js or con.txt (devices), a name ending in a dot
+// or a space (cut off). Slashes, doubled separators, . and .. are resolved
+// first, as the plain form would; anything but an absolute path stays as it is.
 std::wstring LongForm(const std::wstring& path);
 
 // Names compared as Windows compares file names: ordinal, ignoring case.
@@ -30,6 +33,7 @@ struct PathLook {
   static constexpr unsigned long kNoAttributes = 0xFFFFFFFF;  // INVALID_FILE_ATTRIBUTES
   bool absent = false;
   unsigned long attributes = kNoAttributes;
+  unsigned long error = 0;  // why the attributes could not be read
   // There, and its attributes could be read.
   bool Exists() const { return attributes != kNoAttributes; }
   // Neither there nor absent: it may be there, but it cannot be looked at.

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/folders.h"
 #include "common/handles.h"
 #include "common/names.h"
 #include "common/paths.h"
@@ -14,7 +15,7 @@ namespace {
 constexpr DWORD kManifestReadLimit = 1 << 20;  // a CEP manifest is a few kilobytes
 
 bool HoldsThisBundlesManifest(const std::wstring& folder) {
-  FileHandle manifest(CreateFileW(JoinPath(folder, L"CSXS\\manifest.xml").c_str(), GENERIC_READ,
+  FileHandle manifest(CreateFileW(LongForm(JoinPath(folder, L"CSXS\\manifest.xml")).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!manifest) return false;
@@ -25,20 +26,30 @@ bool HoldsThisBundlesManifest(const std::wstring& folder) {
 }
 
 bool CanBeListed(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry = {};
-  return static_cast<bool>(FindHandle(FindFirstFileW(JoinPath(folder, L"*").c_str(), &entry)));
+  return ForEachEntry(folder, [](const std::wstring&, const std::wstring&, DWORD) { return false; });
 }
 
 }  // namespace
 
-FolderVerdict JudgeExtensionFolder(const std::wstring& folder) {
-  const PathLook look = LookAt(folder);
-  // "Not found" counts only where the drive or share itself answers: an
-  // unmapped drive letter (an elevated process does not see the user's) or a
-  // share that is offline says "not found" of everything on it.
-  if (look.absent) return Exists(RootOf(folder)) ? FolderVerdict::Absent : FolderVerdict::CannotLook;
+FolderVerdict JudgeFolder(const FolderAnswers& answers) {
+  const PathLook& look = answers.look;
+  if (look.absent) return answers.rootAnswers ? FolderVerdict::Absent : FolderVerdict::CannotLook;
   if (look.CannotLook()) return FolderVerdict::CannotLook;
-  if ((look.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderVerdict::Foreign;
-  if (!SameNameIgnoringCase(FileNameOf(folder), kBundleId) && !HoldsThisBundlesManifest(folder)) return FolderVerdict::Foreign;
-  return CanBeListed(folder) ? FolderVerdict::ThisExtension : FolderVerdict::CannotLook;
+  if (!IsFolder(look.attributes)) return FolderVerdict::Foreign;
+  if (answers.namedAsBundle && IsLink(look.attributes)) return FolderVerdict::ThisExtension;
+  if (!answers.namedAsBundle && !answers.holdsManifest) return FolderVerdict::Foreign;
+  return answers.canBeListed ? FolderVerdict::ThisExtension : FolderVerdict::CannotLook;
+}
+
+// Only what the verdict needs is asked: a drive that does not answer may
+// keep each call waiting.
+FolderVerdict JudgeExtensionFolder(const std::wstring& folder) {
+  FolderAnswers answers;
+  answers.look = LookAt(folder);
+  answers.rootAnswers = answers.look.absent && Exists(RootOf(folder));
+  answers.namedAsBundle = SameNameIgnoringCase(FileNameOf(folder), kBundleId);
+  const bool folderSeen = answers.look.Exists() && IsFolder(answers.look.attributes);
+  answers.holdsManifest = folderSeen && !answers.namedAsBundle && HoldsThisBundlesManifest(folder);
+  answers.canBeListed = folderSeen && !IsLink(answers.look.attributes) && CanBeListed(folder);
+  return JudgeFolder(answers);
 }

@@ -90,8 +90,14 @@ bool RemoveByHand(const std::wstring& folder, Grace& grace, bool shellMaySee) {
     }
     return true;
   });
-  RemoveDirectoryW(LongForm(folder).c_str());  // never retried or scheduled
-  return IsAbsent(folder);
+  // Never scheduled: only the run's grace is given to what may pass.
+  while (!RemoveDirectoryW(LongForm(folder).c_str()) && MayGoInAMoment(GetLastError()) && grace.Pause()) {
+  }
+  for (;;) {
+    const PathLook after = LookAt(folder);
+    if (after.absent) return true;
+    if (after.Exists() || !MayGoInAMoment(after.error) || !grace.Pause()) return false;
+  }
 }
 
 // One folder: a shell delete when nothing below it is unfit for the shell,

@@ -9,6 +9,8 @@
 #   and its DeleteFileW deletes the target);
 # - closed folders: closed\parent may not be opened (mode 000); closed\unlisted\
 #   com.pexlo.play.ai may be entered but not listed (mode 300);
+# - names that Windows' plain form reads as others: names\com.pexlo.play.ai holds
+#   aux.js, con.txt, nul.d.ts, "trailing." and "space " and a folder "dir." with a file;
 # - drive V:, an empty folder on another file system (/dev/shm), where Windows
 #   would have another volume; none when /dev/shm is not one of its own.
 # Usage: linux-fixtures.sh <build folder>
@@ -36,6 +38,9 @@ as_wine_user bash -c '
   ln -s ../../../inner_target "$root/links/inner/com.pexlo.play.ai/node_modules/linked"
   ln -s ../outer_target "$root/links/outer/com.pexlo.play.ai"
   ln -s ../sweep_target "$root/sweep/PexloPlayAiUninstall/7_7"
+  names=$root/names/com.pexlo.play.ai
+  mkdir -p "$names/node_modules/dir."
+  for file in aux.js con.txt nul.d.ts trailing. "space " dir./index.js; do printf x >"$names/node_modules/$file"; done
   chmod 000 "$root/closed/parent"
   chmod 300 "$root/closed/unlisted/com.pexlo.play.ai"' - "$WINE_ROOT/sandbox/temp/pexloplay-ai-uninstaller-tests/fixtures"
 as_wine_user rm -rf "$OTHER_VOLUME" "$WINEPREFIX/dosdevices/v:"

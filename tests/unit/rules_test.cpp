@@ -12,6 +12,8 @@
 #include "relocate/launch_location.h"
 #include "relocate/relaunch.h"
 #include "relocate/work_folder.h"
+#include "common/grace.h"
+#include "removal/extension_folder.h"
 #include "removal/manifest.h"
 #include "support.h"
 
@@ -228,6 +230,48 @@ TEST(Rules, BoxesOnlyWhereSomeoneSeesThem) {
                IsHiddenStart(STARTF_USESHOWWINDOW, SW_SHOWNORMAL));
   EXPECT_TRUE(ShowsBoxes(WSF_VISIBLE) && ShowsBoxes(std::nullopt));
   EXPECT_FALSE(ShowsBoxes(0));
+}
+
+// Names and file systems the plain form cannot take. Every path the removal
+// touches goes to the file system as written, whatever its length: names
+// that Windows would read as devices or cut short, and an extdir of 258 or
+// 259 characters whose listing pattern passes 260. A link named like the
+// extension's folder is only a link, taken without a listing (Windows cannot
+// list a dangling junction); nothing else skips it. A folder that is not
+// empty yet, or reads as access denied, may go a moment later.
+TEST(Rules, WhatTheRemovalMayTakeAsItIsWritten) {
+  const std::pair<std::wstring, std::wstring> forms[] = {
+      {L"C:\\a\\aux.js", L"\\\\?\\C:\\a\\aux.js"},
+      {L"T:/ext//dir.\\.\\x\\..\\space ", L"\\\\?\\T:\\ext\\dir.\\space "},
+      {L"\\\\srv\\share\\..\\con.txt", L"\\\\?\\UNC\\srv\\share\\con.txt"},
+      {L"C:\\..", L"\\\\?\\C:\\"},
+      {L"name.", L"name."},
+      {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+  };
+  for (const auto& [path, form] : forms) EXPECT_EQ(LongForm(path), form) << testing::PrintToString(path);
+  for (size_t length : {258u, 259u}) {
+    const std::wstring extdir = L"T:\\" + std::wstring(length - 3, L'e');
+    EXPECT_EQ(LongForm(JoinPath(extdir, L"*")), L"\\\\?\\" + extdir + L"\\*");
+  }
+
+  const auto seen = [](DWORD attributes) {
+    PathLook look;
+    look.attributes = attributes;
+    return look;
+  };
+  constexpr DWORD kFolder = FILE_ATTRIBUTE_DIRECTORY, kLink = FILE_ATTRIBUTE_REPARSE_POINT;
+  const std::pair<FolderAnswers, FolderVerdict> verdicts[] = {
+      {{seen(kFolder | kLink), false, true, false, false}, FolderVerdict::ThisExtension},  // a dangling junction
+      {{seen(kFolder), false, true, false, false}, FolderVerdict::CannotLook},
+      {{seen(kFolder | kLink), false, false, false, false}, FolderVerdict::Foreign},
+      {{seen(kLink), false, true, false, false}, FolderVerdict::Foreign},  // a file link
+  };
+  for (const auto& [answers, verdict] : verdicts) {
+    EXPECT_EQ(JudgeFolder(answers), verdict) << answers.look.attributes << answers.namedAsBundle;
+  }
+
+  EXPECT_TRUE(MayGoInAMoment(ERROR_DIR_NOT_EMPTY) && MayGoInAMoment(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(MayGoInAMoment(ERROR_FILE_NOT_FOUND) || MayGoInAMoment(ERROR_WRITE_PROTECT));
 }
 
 // Runs side by side: whose turn the removal is from the mutex wait's answer,
