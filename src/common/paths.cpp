@@ -76,24 +76,13 @@ std::wstring FolderOf(const std::wstring& path) {
 }
 
 std::wstring LongForm(const std::wstring& path) {
-  if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) return path;
   const std::wstring root = RootOf(path);
-  if (root.empty()) return path;
-  // . and .. go as the plain form would take them; nothing else is changed.
-  const size_t fixed = root.size() == 3 ? 0 : 2;  // a share's server and name
-  std::vector<std::wstring> names;
-  for (const std::wstring& name : SplitComponents(path.substr(2))) {
-    if (names.size() >= fixed && name == L".") continue;
-    if (names.size() >= fixed && name == L"..") {
-      if (names.size() > fixed) names.pop_back();
-      continue;
-    }
-    names.push_back(name);
-  }
-  std::wstring form = fixed == 0 ? L"\\\\?\\" + root.substr(0, 2) : L"\\\\?\\UNC";
+  if (root.empty() || path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) return path;
+  const std::vector<std::wstring> names = SplitComponents(path.substr(2));
+  std::wstring form = root.size() == 3 ? L"\\\\?\\" + root.substr(0, 2) : L"\\\\?\\UNC";
   for (const std::wstring& name : names) form += L"\\" + name;
-  if (names.size() == fixed) form += L"\\";  // a root, which names its folder with the separator
-  return form;
+  // A root (a share's has its server and name) names its folder with the separator.
+  return names.size() == (root.size() == 3 ? 0u : 2u) ? form + L"\\" : form;
 }
 
 bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {

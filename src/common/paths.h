@@ -19,8 +19,10 @@ std::wstring FolderOf(const std::wstring& path);
 // an absolute path in the \\?\ form, which goes to the file system as it is
 // written. So it reaches past the classic limit, and names that the plain
 // form reads as others: aux.js or con.txt (devices), a name ending in a dot
-// or a space (cut off). Slashes, doubled separators, . and .. are resolved
-// first, as the plain form would; anything but an absolute path stays as it is.
+// or a space (cut off). Slashes and doubled separators are resolved first;
+// . and .. are not, and the program's paths have none (the extdir by its
+// check, the others as the system gives them). Anything but an absolute
+// path stays as it is.
 std::wstring LongForm(const std::wstring& path);
 
 // Names compared as Windows compares file names: ordinal, ignoring case.

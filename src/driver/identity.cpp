@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "common/decimal.h"
 #include "common/handles.h"
 
 namespace {
@@ -54,8 +53,7 @@ std::optional<std::wstring> WrongIdentity(const std::wstring& ownUser, const She
   if (ownUser == kLocalSystem) return L"[Refused] Running as LocalSystem, not as the user: nothing removed.";
   if (IsServiceAccount(ownUser)) return L"[Refused] Running as the service account " + ownUser + L", not as the user: nothing removed.";
   if (shell.error == ERROR_ACCESS_DENIED) {
-    return L"[Refused] Running as " + ownUser + L", not as the desktop's user, whose shell it may not read (error " +
-           Decimal(shell.error) + L"): nothing removed.";
+    return L"[Refused] Running as " + ownUser + L", not as the desktop's user, whose shell it may not read (access denied): nothing removed.";
   }
   if (!shell.user.empty() && !ownUser.empty() && shell.user != ownUser) {
     return L"[Refused] Running as " + ownUser + L", not as the desktop's user " + shell.user + L": nothing removed.";

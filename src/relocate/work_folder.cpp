@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "common/folders.h"
 #include "common/decimal.h"
 #include "common/paths.h"
@@ -48,7 +50,7 @@ bool IsOldEnoughToSweep(const std::wstring& name, unsigned long nowTick) {
   if (!IsWorkFolderName(name)) return false;
   const std::wstring digits = name.substr(name.find(L'_') + 1);
   // A number beyond 32 bits was not written by a run.
-  const unsigned long long tick = digits.size() > 10 ? ~0ull : std::stoull(digits);
+  const unsigned long long tick = digits.size() > 10 ? ~0ull : std::wcstoull(digits.c_str(), nullptr, 10);
   if (tick > 0xFFFFFFFFull) return true;
   return static_cast<DWORD>(nowTick - static_cast<DWORD>(tick)) >= kSweepAgeMilliseconds;
 }

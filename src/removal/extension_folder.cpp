@@ -26,7 +26,8 @@ bool HoldsThisBundlesManifest(const std::wstring& folder) {
 }
 
 bool CanBeListed(const std::wstring& folder) {
-  return ForEachEntry(folder, [](const std::wstring&, const std::wstring&, DWORD) { return false; });
+  WIN32_FIND_DATAW entry = {};
+  return static_cast<bool>(FindHandle(FindFirstFileW(LongForm(JoinPath(folder, L"*")).c_str(), &entry)));
 }
 
 }  // namespace

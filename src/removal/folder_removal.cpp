@@ -90,13 +90,15 @@ bool RemoveByHand(const std::wstring& folder, Grace& grace, bool shellMaySee) {
     }
     return true;
   });
-  // Never scheduled: only the run's grace is given to what may pass.
-  while (!RemoveDirectoryW(LongForm(folder).c_str()) && MayGoInAMoment(GetLastError()) && grace.Pause()) {
-  }
+  // Never scheduled: only the run's grace is given to what may pass. A
+  // folder still seen is judged by its removal's error (none: removed, and
+  // not gone yet), one that cannot be looked at by the look's.
   for (;;) {
+    const DWORD removal = RemoveDirectoryW(LongForm(folder).c_str()) ? 0 : GetLastError();
     const PathLook after = LookAt(folder);
     if (after.absent) return true;
-    if (after.Exists() || !MayGoInAMoment(after.error) || !grace.Pause()) return false;
+    const DWORD error = after.Exists() ? removal : after.error;
+    if ((error != 0 && !MayGoInAMoment(error)) || !grace.Pause()) return false;
   }
 }
 

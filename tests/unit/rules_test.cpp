@@ -242,9 +242,10 @@ TEST(Rules, BoxesOnlyWhereSomeoneSeesThem) {
 TEST(Rules, WhatTheRemovalMayTakeAsItIsWritten) {
   const std::pair<std::wstring, std::wstring> forms[] = {
       {L"C:\\a\\aux.js", L"\\\\?\\C:\\a\\aux.js"},
-      {L"T:/ext//dir.\\.\\x\\..\\space ", L"\\\\?\\T:\\ext\\dir.\\space "},
-      {L"\\\\srv\\share\\..\\con.txt", L"\\\\?\\UNC\\srv\\share\\con.txt"},
-      {L"C:\\..", L"\\\\?\\C:\\"},
+      {L"T:/ext//dir.\\space ", L"\\\\?\\T:\\ext\\dir.\\space "},
+      {L"\\\\srv\\share\\con.txt", L"\\\\?\\UNC\\srv\\share\\con.txt"},
+      {L"C:\\", L"\\\\?\\C:\\"},
+      {L"//srv/share/", L"\\\\?\\UNC\\srv\\share\\"},
       {L"name.", L"name."},
       {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
   };
