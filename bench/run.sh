@@ -10,7 +10,7 @@
 # Started as root, it builds as root but runs every Wine process as the user of
 # tools/wine/user.sh; hyperfine and wait.py stay root and start Wine through
 # the words of as_wine_user.
-set -euo pipefail
+. "$(dirname "$0")/../tools/strict.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 case "${1:-}" in
   "") files=20000 folders=2000 removal_rounds=3 start_rounds=5 start_runs=6 samples=20 seconds=30 ;;

@@ -7,7 +7,7 @@
 #   loader takes it from the system folder whatever lies beside the .exe, and
 #   SetDefaultDllDirectories is imported, since the program calls it before
 #   anything else to keep later loads in the system folder.
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 dump=$(x86_64-w64-mingw32-objdump -p "$1")
 table=$(sed -n 's/^Entry 4 [0-9a-f]* \([0-9a-f]*\) Security Directory$/\1/p' <<<"$dump")
 signature=$((16#${table:-0}))

@@ -12,7 +12,7 @@
 # entries are stored in a fixed order without extra fields, and the .exe has
 # no time stamp and no build paths, so two runs on the same commit give the
 # same bytes; with a key, everything but the signature (docs/release.md).
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 if [ -n "${SIGN_PFX:-}" ]; then
   [ -f "$SIGN_PFX" ] || { echo "release: SIGN_PFX names no file: $SIGN_PFX" >&2; exit 1; }
   SIGN_PFX=$(realpath -- "$SIGN_PFX")

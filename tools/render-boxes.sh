@@ -4,7 +4,7 @@
 #   tools/render-boxes.sh [build folder]     (default: build)
 # Runs under a virtual X display, in a Wine prefix of its own with the Chinese
 # font linked; the program only ever sees folders of a scratch drive T:.
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "${1:-$root/build}" && cd "${1:-$root/build}" && pwd)
 out=$root/docs/images

@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs the uninstaller on a built-in
 # sample installation in the build's own Wine prefix: sample.sh [en|zh|pt]
 # The prefix goes when it ends, unless KEEP_WINE=1 (see tools/wine/user.sh).
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 . "$top/tools/wine/user.sh"

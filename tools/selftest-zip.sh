@@ -6,7 +6,7 @@
 # stand-in Illustrator.exe and the batch example. With SIGN_PFX set, the
 # programs are signed as tools/release.sh signs the release. Reproducible
 # as the release zip is: fixed times (the last commit's), modes and order.
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 zipfile=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")

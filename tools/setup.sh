@@ -5,7 +5,7 @@
 # for the signing test, zip and git for the release (its files get the last
 # commit's time) and unzip for the self-test's bundle. (Wine takes the UI language from LC_ALL whether or not that locale
 # is installed, so no locale is.)
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine64 googletest python3 zip unzip git nsis openssl osslsigncode)
 sudo=""

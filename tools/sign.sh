@@ -33,7 +33,7 @@ sign_program() {
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-  set -euo pipefail
+  . "$(dirname "$0")/strict.sh"
   [ $# -eq 1 ] || { echo "usage: SIGN_PFX=<file.pfx> SIGN_PASSWORD=... $0 <program.exe>" >&2; exit 2; }
   sign_program "$1"
 fi

@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs every test under Wine. Its Wine
 # prefixes, sandbox and staged programs go when it ends, passed or failed,
 # unless KEEP_WINE=1 (see tools/wine/user.sh).
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 . "$top/tools/wine/user.sh"

@@ -14,7 +14,7 @@
 # - drive V:, an empty folder on another file system (/dev/shm), where Windows
 #   would have another volume; none when /dev/shm is not one of its own.
 # Usage: linux-fixtures.sh <build folder>
-set -euo pipefail
+. "$(dirname "$0")/../../tools/strict.sh"
 . "$(dirname "$0")/../../tools/wine/user.sh"
 wine_side "$1"
 as_wine_user bash -c '

@@ -5,7 +5,7 @@
 #   tests/release/signing.sh <build folder> <program.exe>
 # The key and certificate live in a temporary folder, the signed copy in
 # bin/signed/ of the build; both are removed at the end.
-set -euo pipefail
+. "$(dirname "$0")/../../tools/strict.sh"
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)

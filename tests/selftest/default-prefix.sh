@@ -7,7 +7,7 @@
 # an installed copy of the extension in the user's CEP extensions folder, and
 # the user's CSXS values.
 #   tests/selftest/default-prefix.sh <build folder>
-set -euo pipefail
+. "$(dirname "$0")/../../tools/strict.sh"
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/tools/wine/user.sh"
 wine_side "$1"

@@ -6,7 +6,7 @@
 #   T:  the sandbox folder (every folder handed to the program)
 # Both, and the prefix, lie in WINE_ROOT (see user.sh), owned by the user that
 # runs Wine.
-set -euo pipefail
+. "$(dirname "$0")/../strict.sh"
 . "$(dirname "$0")/user.sh"
 wine_side "$1"
 stamp="$WINEPREFIX/.prepared-8"  # a newer stamp makes older prefixes anew

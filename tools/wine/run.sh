@@ -6,7 +6,7 @@
 # (boxes, process starts, console release) of every process of the run are
 # traced to sandbox/relay/<name>.log, which the program reads as T:\relay\<name>.log.
 # The locale (LC_ALL) passes through.
-set -euo pipefail
+. "$(dirname "$0")/../strict.sh"
 here=$(dirname "$0")
 "$here/prepare-prefix.sh" "$1"
 . "$here/user.sh"

@@ -2,7 +2,7 @@
 # Before a test or sample run: prepares the prefix, empties the sandbox drive, and starts
 # the Wine server and Wine's own services detached from the test output (a
 # service that inherited a test's output pipe would keep ctest waiting).
-set -euo pipefail
+. "$(dirname "$0")/../strict.sh"
 here=$(dirname "$0")
 "$here/prepare-prefix.sh" "$1"
 . "$here/user.sh"

@@ -25,14 +25,25 @@
 #                       stops the command when there is less room than that
 wine_user=pexlo-wine
 
-# Sets wine_build, WINE_ROOT and wine_run_as without making anything.
+# Started as root: makes the Wine user when it is missing (a machine that never
+# ran these scripts), and its home when that is gone; commands started at once
+# make it once.
+wine_user_ready() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  flock /tmp/pexlo-wine-user.lock sh -c '
+    id -u "$1" >/dev/null 2>&1 || useradd -m -s /bin/sh "$1"
+    home=$(getent passwd "$1" | cut -d: -f6)
+    [ -d "$home" ] || { mkdir -p "$home" && chown "$1:" "$home"; }' - "$wine_user"
+}
+
+# Sets wine_build, WINE_ROOT and wine_run_as without making anything; for a
+# Wine user not made yet, its home is where useradd will put it.
 wine_paths() {
   wine_build=$(cd "$1" && pwd)
   if [ "$(id -u)" -ne 0 ]; then
     WINE_ROOT=$wine_build wine_run_as=()
   else
-    wine_home=$(getent passwd "$wine_user" | cut -d: -f6)
-    wine_home=${wine_home:-/home/$wine_user}
+    wine_home=$(getent passwd "$wine_user" | cut -d: -f6) || wine_home=/home/$wine_user
     WINE_ROOT=$wine_home/$(basename "$wine_build")-$(printf %s "$wine_build" | sha1sum | cut -c1-10)
     wine_run_as=(runuser -u "$wine_user" -- env HOME="$wine_home" USER="$wine_user" LOGNAME="$wine_user")
   fi
@@ -40,9 +51,7 @@ wine_paths() {
 }
 
 wine_side() {
-  if [ "$(id -u)" -eq 0 ] && ! id -u "$wine_user" >/dev/null 2>&1; then
-    flock /tmp/pexlo-wine-user.lock sh -c "id -u $wine_user >/dev/null 2>&1 || useradd -m -s /bin/sh $wine_user"
-  fi
+  wine_user_ready
   wine_paths "$1"
   if [ "$WINE_ROOT" != "$wine_build" ]; then
     "${wine_run_as[@]}" mkdir -p "$WINE_ROOT"
@@ -120,6 +129,7 @@ wine_sweep() {
 
 wine_hold() {
   mkdir -p "$1"
+  wine_user_ready
   wine_paths "$1"
   wine_sweep
   # Every command of this build holds the lock shared; the last one out removes.
