@@ -21,7 +21,7 @@ first_run() {  # in a subshell: the lock that wine_hold takes goes with it
   wine_side "$build"
   mkdir -p "$build/bin" && echo staged >"$build/bin/program.exe"
   stage_bin
-  as_wine_user cmp "$build/bin/program.exe" "$WINE_ROOT/bin/program.exe"
+  as_wine_user cat "$WINE_ROOT/bin/program.exe" | cmp - "$build/bin/program.exe"  # the user reads its copy
   wine_release
   left=$(wine_leftovers "$build")
   [ -z "$left" ] || { printf 'left behind:\n%s\n' "$left" >&2; return 1; }
