@@ -18,7 +18,7 @@ case "${1:-}" in
   *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
 esac
 
-packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine64 python3 procps hyperfine)
 missing=$(for package in "${packages[@]}"; do dpkg -s "$package" >/dev/null 2>&1 || echo "$package"; done)
 if [ -n "$missing" ]; then

@@ -19,7 +19,7 @@ if [ -n "${SIGN_PFX:-}" ]; then
 fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-packages="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake make zip git googletest"
+packages="g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake make zip git googletest"
 [ -z "${SIGN_PFX:-}" ] || packages="$packages osslsigncode"
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then apt-get update -qq && apt-get install -y -qq $missing >/dev/null; fi

@@ -8,7 +8,7 @@
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "${1:-$root/build}" && cd "${1:-$root/build}" && pwd)
 out=$root/docs/images
-packages="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
+packages="g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake
   wine wine64 fonts-wine xvfb xdotool imagemagick fonts-wqy-microhei"
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then apt-get update -qq && apt-get install -y -qq $missing >/dev/null; fi

@@ -20,6 +20,7 @@
 #include "relocate/relaunch.h"
 #include "relocate/work_folder.h"
 #include "removal/debug_mode.h"
+#include "removal/emptied_folders.h"
 #include "removal/extension_folder.h"
 #include "removal/folder_removal.h"
 
@@ -85,7 +86,8 @@ Ending RemoveInTurn(const Arguments& arguments, const std::wstring& folder) {
   if (const auto ending = EndingForFolder(JudgeExtensionFolder(folder), folder)) return *ending;
   ClearCepDebugMode();
   const auto movedLaunch = MoveLaunchOutOf(folder, arguments);
-  if (RemoveExtensionDir(folder)) return {kExitRemoved, MessageId::Removed, L""};
+  // What a process holding a folder as its current one keeps goes once it is let go.
+  if (RemoveExtensionDir(folder) || HandOverEmptiedFolders(folder)) return {kExitRemoved, MessageId::Removed, L""};
   PutLaunchBack(movedLaunch);  // to try again
   return {kExitNotRemoved, MessageId::RemoveFailed, L""};
 }

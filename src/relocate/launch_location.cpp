@@ -1,9 +1,14 @@
 #include "relocate/launch_location.h"
 
+#include "common/grace.h"
+#include "common/folders.h"
 #include "common/handles.h"
+#include "common/names.h"
 #include "common/paths.h"
 #include "common/processes.h"
 #include "log/log.h"
+#include "relocate/copy_line.h"
+#include "relocate/work_folder.h"
 #include "removal/folder_removal.h"
 
 namespace {
@@ -30,7 +35,42 @@ void WaitForLaunchProcessExit() {
   }
 }
 
+// Renamed only: a running image cannot be copied away and deleted.
+bool MoveWithinGrace(const std::wstring& from, const std::wstring& to) {
+  Grace grace;
+  while (!MoveFileExW(LongForm(from).c_str(), LongForm(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!IsHeldError(GetLastError()) || !grace.Pause()) return false;
+  }
+  return true;
+}
+
+std::wstring OwnWorkFolderName() { return FileNameOf(FolderOf(GetOwnPath())); }
+
+const std::wstring kBesidePrefix = std::wstring(kWorkFolderName) + L"_", kBesideSuffix = L".tmp";
+
 }  // namespace
+
+std::wstring LaunchBesideExtension(const std::wstring& extensionFolder, const std::wstring& workFolderName) {
+  return JoinPath(FolderOf(extensionFolder), kBesidePrefix + workFolderName + kBesideSuffix);
+}
+
+void SweepEarlierLaunchFiles(const std::wstring& extensionFolder, const std::wstring& tempFolder) {
+  const unsigned long now = GetTickCount();
+  const std::wstring home = WorkFoldersHome(tempFolder);
+  ForEachEntry(FolderOf(extensionFolder), [&](const std::wstring& path, const std::wstring& name, DWORD attributes) {
+    const size_t affixes = kBesidePrefix.size() + kBesideSuffix.size();
+    if (IsFolder(attributes) || IsLink(attributes) || name.size() <= affixes ||
+        !SameNameIgnoringCase(name.substr(0, kBesidePrefix.size()), kBesidePrefix) ||
+        !SameNameIgnoringCase(name.substr(name.size() - kBesideSuffix.size()), kBesideSuffix)) {
+      return true;
+    }
+    // A run whose work folder is still there may yet put the file back.
+    const std::wstring run = name.substr(kBesidePrefix.size(), name.size() - affixes);
+    if (tempFolder.empty() || !IsOldEnoughToSweep(run, now) || !IsAbsent(JoinPath(home, run))) return true;
+    if (DeleteFileW(LongForm(path).c_str())) WriteLog(L"[Stage1] Removed a launch executable left by an earlier run: " + path);
+    return true;
+  });
+}
 
 bool IsLaunchProcess(const std::wstring& parentFile, ULONGLONG parentCreated, const std::wstring& ownFile,
                      ULONGLONG ownCreated) {
@@ -47,14 +87,20 @@ std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, 
   const std::wstring from = JoinPath(arguments.launchFolder, name);
   const PathLook look = LookAt(from);
   if (!look.Exists()) return std::nullopt;
-  const MovedLaunch moved{from, JoinPath(FolderOf(ownPath), L"launch_" + name), look.attributes};
-  // Renamed only: a running image cannot be copied away and deleted.
-  if (!MoveFileExW(LongForm(moved.from).c_str(), LongForm(moved.to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  MovedLaunch moved{from, JoinPath(FolderOf(ownPath), L"launch_" + name), look.attributes};
+  bool out = MoveWithinGrace(moved.from, moved.to);
+  if (!out && GetLastError() == ERROR_NOT_SAME_DEVICE) {
+    moved.to = LaunchBesideExtension(extensionFolder, OwnWorkFolderName());
+    out = MoveWithinGrace(moved.from, moved.to);
+  }
+  if (!out) {
     WriteLog(L"[Stage2] The launch executable cannot leave the extension's folder (another volume?); the folder stays while it runs: " +
              moved.from);
     return std::nullopt;
   }
-  SetFileAttributesW(LongForm(moved.to).c_str(), FILE_ATTRIBUTE_NORMAL);
+  // Writable, so that it goes with the work folder; hidden where it lies beside the extension.
+  const bool beside = !SameNameIgnoringCase(FolderOf(moved.to), FolderOf(ownPath));
+  SetFileAttributesW(LongForm(moved.to).c_str(), beside ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
   WriteLog(L"[Stage2] Launch executable moved out of the extension's folder: " + moved.to);
   return moved;
 }
@@ -73,6 +119,8 @@ void PutLaunchBack(const std::optional<MovedLaunch>& moved) {
 void CleanLaunchLocation(const Arguments& arguments) {
   if (!arguments.isCopy || arguments.launchFolder.empty()) return;
   WaitForLaunchProcessExit();
+  const std::wstring beside = LaunchBesideExtension(arguments.extensionFolder, OwnWorkFolderName());
+  if (!IsAbsent(beside)) DeleteOrScheduleFile(beside);  // what stays goes with the next run's sweep
   CleanLaunchLocation(arguments.launchFolder, GetOwnPath());
 }
 

@@ -20,12 +20,26 @@ void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& o
 // lets a running image be renamed within its volume: the copy moves it into
 // its own work folder, beside itself under another name, before the removal,
 // and puts it back (in a folder made again if need be) when the removal fails.
+// A work folder on another volume cannot take it: it then goes beside the
+// extension's folder (LaunchBesideExtension). A file held for a moment (a
+// scanner) is tried again within the run's grace.
 struct MovedLaunch {
   std::wstring from, to;
   unsigned long attributes;  // put back with it; writable meanwhile, so that it goes with the work folder
 };
 std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, const Arguments& arguments);
 void PutLaunchBack(const std::optional<MovedLaunch>& moved);
+
+// Beside the extension's folder, on its volume but outside it, hidden:
+// PexloPlayAiUninstall_<work folder name>.tmp. The copy deletes it after a
+// removal once the first process has ended.
+std::wstring LaunchBesideExtension(const std::wstring& extensionFolder, const std::wstring& workFolderName);
+
+// The first process, after the sweep of work folders: deletes what earlier
+// runs left beside the extension's folder, once the work folder that its name
+// carries is gone (that run has ended) and is old enough by that name (as the
+// sweep of work folders judges it), and nothing else.
+void SweepEarlierLaunchFiles(const std::wstring& extensionFolder, const std::wstring& tempFolder);
 
 // The first process is the copy's parent and runs a file of the same name.
 // It started before the copy: an ended parent's id may have gone to a newer

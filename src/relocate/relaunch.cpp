@@ -7,6 +7,7 @@
 #include "common/paths.h"
 #include "log/log.h"
 #include "relocate/copy_line.h"
+#include "relocate/launch_location.h"
 #include "relocate/outcome.h"
 #include "relocate/work_folder.h"
 
@@ -119,6 +120,7 @@ CopyInJob JudgeCallersJob(bool inJob, bool accountingRead, unsigned long limitFl
 std::optional<StartedCopy> StartCopyFromTemp(const Arguments& arguments) {
   const std::wstring tempFolder = GetTempFolder();  // cut off, it would be relative to the current folder
   SweepEarlierWorkFolders(tempFolder);
+  SweepEarlierLaunchFiles(arguments.extensionFolder, tempFolder);
   const CopyInJob job = CallersJob();
   if (job == CopyInJob::WouldBeEnded) {
     WriteLog(kJobWouldEndCopy);

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "common/cmd_helper.h"
 #include "common/folders.h"
 #include "common/decimal.h"
 #include "common/paths.h"
@@ -35,7 +36,7 @@ std::wstring HelperCommand(const std::wstring& folder) {
 }  // namespace
 
 std::wstring HandOverLine(const std::wstring& cmd, const std::wstring& folder) {
-  return QuoteArgument(cmd) + L" /d /e:on /v:off /q /c \"" + HelperCommand(folder) + L"\"";
+  return CmdHelperLine(cmd, HelperCommand(folder));
 }
 
 bool IsWorkFolderName(const std::wstring& name) {
@@ -81,19 +82,6 @@ bool MayHandOver(const std::wstring& folder, const std::wstring& tempFolder, boo
 void HandOverWorkFolder() {
   const std::wstring folder = FolderOf(GetOwnPath()), temp = GetTempFolder();
   if (!MayHandOver(folder, temp, IsPlainFolder(folder), IsPlainFolder(FolderOf(folder)))) return;
-  const std::wstring system = GetSystemFolder();
-  if (system.empty()) return;
-  const std::wstring cmd = JoinPath(system, L"cmd.exe");
-  std::wstring line = HandOverLine(cmd, folder);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  // No window, nothing inherited, and the system folder as its current
-  // folder: a process's current folder cannot be removed.
-  if (!CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system.c_str(), &startup,
-                      &started)) {
-    return;  // the folder stays for the next run's sweep
-  }
-  const ProcessHandles helper(started);
-  WriteLog(L"[Stage2] Work folder handed to cmd.exe for removal: " + folder);
+  // When cmd cannot be started, the folder stays for the next run's sweep.
+  if (StartCmdHelper(HelperCommand(folder))) WriteLog(L"[Stage2] Work folder handed to cmd.exe for removal: " + folder);
 }

@@ -26,9 +26,7 @@ bool IsOldEnoughToSweep(const std::wstring& name, unsigned long nowTick);
 // ended. Nothing unless MayHandOver; the next run's sweep then takes it.
 void HandOverWorkFolder();
 
-// The helper's command line: no AutoRun, and command extensions on and
-// delayed expansion off whatever the user's Command Processor settings say
-// (the loop needs the one; with the other a ! in the path would be read).
+// The helper's command line (see CmdHelperLine).
 std::wstring HandOverLine(const std::wstring& cmd, const std::wstring& folder);
 
 // Whether the copy's folder may go to rmdir /s: a work folder of its own

@@ -65,51 +65,73 @@ TEST_F(Callers, WaitEndsWithTheOutcomeAndSilentShowsNothing) {
 // read-only, and started there by an installer that waits, with that folder
 // as the current one: the whole folder goes, with boxes or without, both
 // processes end with 0, and nothing is left. Inside is judged on the names
-// the system gives, whatever the caller wrote. After a failure (a file held
-// open) the launch executable is back where it was, read-only as it was, in
-// its folder made again, to try again. With the copy on another volume
-// (drive V: of the fixtures step) it cannot leave, and the log says so.
+// the system gives, whatever the caller wrote. A caller that sits in that
+// folder itself (cmd, as a .bat beside the program) keeps it, emptied, while
+// it runs: the folder goes a moment after the caller has ended, and the run
+// says 0. After a failure (a file held open) the launch executable is back
+// where it was, read-only as it was, in its folder made again, to try again,
+// and the log names what is left. With the copy on another volume (drive V:
+// of the fixtures step) it goes beside the extension's folder instead, the log
+// says where, and nothing is left there either, nor what an earlier run left.
 TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
   enum class Failure { None, Held, OtherVolume };
   struct Row {
     const wchar_t* placement;
-    bool silent, slashes;
+    bool silent, slashes, callerInside;
     Failure failure;
   };
-  for (const Row row : {Row{L"\\uninstall", true, false, Failure::None}, Row{L"", true, false, Failure::None},
-                        Row{L"\\uninstall", false, false, Failure::None}, Row{L"", false, true, Failure::None},
-                        Row{L"\\uninstall", true, false, Failure::Held}, Row{L"", true, false, Failure::OtherVolume}}) {
+  for (const Row row : {Row{L"\\uninstall", true, false, false, Failure::None}, Row{L"", true, false, false, Failure::None},
+                        Row{L"\\uninstall", false, false, false, Failure::None}, Row{L"", false, true, false, Failure::None},
+                        Row{L"\\uninstall", true, false, true, Failure::None}, Row{L"", false, false, true, Failure::None},
+                        Row{L"\\uninstall", true, false, true, Failure::Held}, Row{L"", true, false, false, Failure::OtherVolume}}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(row.placement)) + (row.silent ? " silent " : " boxes ") +
-                 std::to_string(static_cast<int>(row.failure)));
-    const bool fails = row.failure != Failure::None;
+                 (row.callerInside ? "caller inside " : "") + std::to_string(static_cast<int>(row.failure)));
+    const bool fails = row.failure == Failure::Held;
     if (row.failure == Failure::OtherVolume && !(InBuildPrefix() && Exists(L"V:\\"))) {
       SkipCheck("a copy on another volume: it needs drive V: of harness/linux-fixtures.sh");
       continue;
     }
     const Scene scene(L"inside");
     const std::wstring launch = scene.ext + row.placement;
-    const FileHandle hold = Hold(row.failure == Failure::Held ? scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js" : L"");
+    const std::wstring held = scene.ext + L"\\js\\lib\\nested\\deeper\\dep.js";
+    const FileHandle hold = Hold(row.failure == Failure::Held ? held : L"");
     std::wstring extdir = scene.ext;
     if (row.slashes) std::replace(extdir.begin() + 2, extdir.end(), L'\\', L'/');
     RunOptions options = scene.Options(L"extdir=\"" + extdir + L"\" wait=1" + (row.silent ? L" silent=1" : L""));
-    if (row.failure == Failure::OtherVolume) MakeFolder(options.tempFolder = L"V:\\" + FileNameOf(scene.root));
+    const std::wstring extensions = FolderOf(scene.ext), beside = extensions + L"\\" + kWorkFolderName + L"_";
+    if (row.failure == Failure::OtherVolume) {
+      MakeFolder(options.tempFolder = L"V:\\" + FileNameOf(scene.root));
+      MakeFile(beside + L"1_1000.tmp", "left by an earlier run");
+    }
     options.program = PlaceProgram(launch);
     SetFileAttributesW(options.program.c_str(), FILE_ATTRIBUTE_READONLY);
     options.currentFolder = launch;
     const std::wstring program = options.program, temp = options.tempFolder;
+    if (row.callerInside) {
+      options.arguments = L"/c \"\"" + program + L"\" " + options.arguments + L"\"";
+      options.program = L"C:\\windows\\system32\\cmd.exe";
+    }
     const RunResult run = RunChecked(std::move(options));
-    ASSERT_EQ(run.processes.size(), 2u);
-    EXPECT_EQ(run.ExitCode(0) * 10 + run.ExitCode(1), fails ? 11u : 0u);
+    const size_t first = row.callerInside ? 1 : 0;
+    ASSERT_EQ(run.processes.size(), first + 2);
+    EXPECT_EQ(run.ExitCode(first) * 10 + run.ExitCode(first + 1), fails ? 11u : 0u);
+    EXPECT_EQ(run.ExitCode(0), run.ExitCode(first));
     EXPECT_EQ(run.Texts(), (row.silent ? Lines{} : Lines{English(MessageId::ConfirmRemoval), English(MessageId::Removed)}));
-    EXPECT_EQ(IsAbsent(scene.ext), !fails);
+    EXPECT_EQ(fails ? IsAbsent(scene.ext) : GoneSoon(scene.ext), !fails);
     EXPECT_EQ(Exists(program), fails);
     EXPECT_TRUE(row.failure != Failure::Held || (GetFileAttributesW(program.c_str()) & FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(GoneSoon(FolderOf(run.processes[1].imagePath)));
+    EXPECT_TRUE(GoneSoon(FolderOf(run.processes[first + 1].imagePath)));
     EXPECT_TRUE(scene.CanariesIntact());
     const Lines log = ReadLogLines(temp);
-    const std::wstring stays = L"[Stage2] The launch executable cannot leave the extension's folder (another volume?); "
-                               L"the folder stays while it runs: " + program;
-    EXPECT_EQ(std::count(log.begin(), log.end(), stays), row.failure == Failure::OtherVolume ? 1 : 0);
+    EXPECT_EQ(TakeSnapshot(extensions, {scene.ext}).size(), 3u);  // the canaries beside the extension and in another
+    const std::wstring moved = L"[Stage2] Launch executable moved out of the extension's folder: " + beside;
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [&moved](const std::wstring& line) { return line.rfind(moved, 0) == 0; }),
+              row.failure == Failure::OtherVolume ? 1 : 0);
+    const std::wstring handed = L"[Delete] Emptied folders handed to cmd.exe for removal once they are free (the current "
+                                L"folder of a running process, maybe the caller's): " + scene.ext;
+    EXPECT_EQ(std::count(log.begin(), log.end(), handed), row.callerInside && !fails ? 1 : 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"[Delete] Left in the extension's folder, a file: " + held),
+              row.failure == Failure::Held ? 1 : 0);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "relocate/relaunch.h"
 #include "relocate/work_folder.h"
 #include "common/grace.h"
+#include "removal/emptied_folders.h"
 #include "removal/extension_folder.h"
 #include "removal/manifest.h"
 #include "support.h"
@@ -310,4 +311,30 @@ TEST(Rules, OnlyAPlainWorkFolderOfItsOwnIsHandedOver) {
     EXPECT_FALSE(MayHandOver(refused.folder, refused.temp, refused.folderIsPlain, refused.homeIsPlain))
         << testing::PrintToString(refused.folder + L" in " + refused.temp) << refused.folderIsPlain << refused.homeIsPlain;
   }
+}
+
+// What a removal left goes to rmdir, deepest first, only when it is nothing
+// but emptied folders that a process holds (a sharing violation) and the
+// folders above them; anything else stays, and is named.
+TEST(Rules, OnlyEmptiedFoldersThatAProcessHoldsGoToTheHelper) {
+  const std::wstring ext = L"T:\\a\\com.pexlo.play.ai", sub = ext + L"\\uninstall";
+  const DWORD folder = FILE_ATTRIBUTE_DIRECTORY;
+  const LeftEntry held{sub, folder, ERROR_SHARING_VIOLATION}, top{ext, folder, ERROR_DIR_NOT_EMPTY};
+  EXPECT_EQ(WhyNotHandOverEmptiedFolders({held, top}), L"");
+  EXPECT_EQ(WhyNotHandOverEmptiedFolders({{ext, folder, ERROR_SHARING_VIOLATION}}), L"");
+  EXPECT_EQ(EmptiedFoldersCommand({held, top}), L"for /l %i in (1,1,60) do (if exist \"" + ext +
+                                                    L"\" (timeout /t 1 /nobreak >nul 2>&1 & rmdir \"" + sub +
+                                                    L"\" 2>nul & rmdir \"" + ext + L"\" 2>nul))");
+  const std::pair<std::vector<LeftEntry>, std::wstring> refused[] = {
+      {{}, L"nothing"},
+      {{{sub + L"\\a.js", FILE_ATTRIBUTE_NORMAL, 0}, top}, L"a file: " + sub + L"\\a.js"},
+      {{{sub, folder | FILE_ATTRIBUTE_REPARSE_POINT, 0}, top}, L"a link: " + sub},
+      {{{sub, INVALID_FILE_ATTRIBUTES, ERROR_ACCESS_DENIED}, top}, L"a folder that cannot be listed: " + sub},
+      {{{sub, folder, ERROR_ACCESS_DENIED}, top}, L"a folder whose removal is refused (error 5): " + sub},
+      {{{ext + L"\\%x%", folder, ERROR_SHARING_VIOLATION}, top}, L"a folder that cmd cannot name: " + ext + L"\\%x%"},
+      {{{ext + L"\\dir.", folder, ERROR_SHARING_VIOLATION}, top}, L"a folder that cmd cannot name: " + ext + L"\\dir."},
+      {{{ext + L"\\" + std::wstring(MAX_PATH, L'x'), folder, ERROR_SHARING_VIOLATION}, top},
+       L"a folder that cmd cannot name: " + ext + L"\\" + std::wstring(MAX_PATH, L'x')},
+      {std::vector<LeftEntry>(200, held), L"more folders than one command can name"}};
+  for (const auto& [left, why] : refused) EXPECT_EQ(WhyNotHandOverEmptiedFolders(left), why);
 }
