@@ -62,12 +62,18 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
   const unsigned long now = GetTickCount();
   ForEachEntry(home, [now](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
     if (!IsFolder(attributes) || IsLink(attributes) || !IsOldEnoughToSweep(name, now)) return true;
-    ForEachEntry(folder, [](const std::wstring& path, const std::wstring&, DWORD entry) {
-      if (IsFolder(entry) || IsLink(entry)) return true;
-      SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions
-      DeleteFileW(LongForm(path).c_str());  // a running copy's stays
-      return true;
-    });
+    // The copy first: while it runs, its run may yet put back the launch
+    // executable it moved here, so the folder is left whole.
+    for (const bool launch : {false, true}) {
+      bool kept = false;
+      ForEachEntry(folder, [launch, &kept](const std::wstring& path, const std::wstring& entryName, DWORD entry) {
+        if (IsFolder(entry) || IsLink(entry) || (entryName.rfind(L"launch_", 0) == 0) != launch) return true;
+        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions
+        kept = !DeleteFileW(LongForm(path).c_str());
+        return !kept;
+      });
+      if (kept) return true;
+    }
     if (RemoveDirectoryW(LongForm(folder).c_str())) WriteLog(L"[Stage1] Removed a work folder left by an earlier run: " + folder);
     return true;
   });

@@ -7,30 +7,6 @@
 
 using Uninstall = CleanState;
 
-namespace {
-
-// The stand-in Illustrator.exe, which runs until stopFile exists, or until
-// this holder ends it, and meanwhile keeps heldFile (when given) open
-// without sharing its deletion.
-struct Host {
-  explicit Host(const std::wstring& stopFile, const std::wstring& heldFile = L"") {
-    std::wstring line = L"\"" + BinFile(kHostImageName) + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    Require(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started),
-            "the stand-in Illustrator.exe");
-    process = ProcessHandles(started);
-  }
-  ~Host() {
-    TerminateProcess(process.process.get(), 0);  // it may have ended on its own
-    WaitForSingleObject(process.process.get(), 5000);
-  }
-  ProcessHandles process;
-};
-
-}  // namespace
-
 // Illustrator runs, and "exits" two seconds after the confirmation has been
 // answered (with the title bar's close button, which counts as OK): nothing
 // goes before.
@@ -88,6 +64,12 @@ TEST_F(Uninstall, RemovesTheExtensionTheDebugSwitchesAndItselfInTwoProcesses) {
     // The copy's boxes may come to the front: the first process lets them.
     const auto allowed = TracedCalls(run.processes[0].processId, "user32.AllowSetForegroundWindow");
     EXPECT_TRUE(allowed.size() == 1 && TracedNumber(allowed[0][0]) == run.processes[1].processId);
+    // The helper gets a console of its own and no handle: timeout pauses only
+    // where its input is a console.
+    const auto helper = TracedCalls(run.processes[1].processId, "KERNEL32.CreateProcessW");
+    ASSERT_EQ(helper.size(), 1u);
+    EXPECT_EQ(TracedNumber(helper[0][4]), 0u);
+    EXPECT_EQ(TracedNumber(helper[0][5]), static_cast<DWORD>(CREATE_NO_WINDOW));
   } else {
     SkipCheck("the copy's creation flags and foreground: they need Wine's call trace");
   }

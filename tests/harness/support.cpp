@@ -160,6 +160,21 @@ void SavedCsxsValues::TearDown() {
   }
 }
 
+Host::Host(const std::wstring& stopFile, const std::wstring& heldFile, const std::wstring& image) {
+  std::wstring line = L"\"" + (image.empty() ? BinFile(kHostImageName) : image) + L"\" \"" + stopFile + L"\" \"" + heldFile + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  Require(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started),
+          "the stand-in Illustrator.exe");
+  process = ProcessHandles(started);
+}
+
+Host::~Host() {
+  TerminateProcess(process.process.get(), 0);  // it may have ended on its own
+  WaitForSingleObject(process.process.get(), 5000);
+}
+
 Scene::Scene(const std::wstring& name)
     : root(MakeSandbox(name)),
       temp(root + L"\\temp"),

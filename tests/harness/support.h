@@ -92,6 +92,15 @@ struct Scene {
 std::string CepManifest(const std::string& bundle, const std::string& extension, const std::string& dependency);
 std::string Utf16(const std::string& ascii, bool bigEndian);
 
+// The stand-in Illustrator.exe (or a copy of it at image), which runs until
+// stopFile exists, or until this holder ends it, and meanwhile keeps heldFile
+// (when given) open without sharing its deletion.
+struct Host {
+  explicit Host(const std::wstring& stopFile, const std::wstring& heldFile = L"", const std::wstring& image = L"");
+  ~Host();
+  ProcessHandles process;
+};
+
 // A small extension: a manifest, nested folders, a read-only file, non-Latin names.
 void MakeExtension(const std::wstring& folder);
 
