@@ -62,5 +62,7 @@ std::optional<std::wstring> WrongIdentity(const std::wstring& ownUser, const She
 }
 
 std::optional<std::wstring> WrongIdentityOfThisProcess() {
-  return WrongIdentity(UserOf(GetCurrentProcess()).user, ShellOwner());
+  return WrongIdentity(OwnUserSid(), ShellOwner());
 }
+
+std::wstring OwnUserSid() { return UserOf(GetCurrentProcess()).user; }

@@ -23,3 +23,6 @@ std::optional<std::wstring> WrongIdentity(const std::wstring& ownUser, const She
 
 // The same for this process: its own user, and the owner of the desktop's shell.
 std::optional<std::wstring> WrongIdentityOfThisProcess();
+
+// This process's user as a string SID; empty when it cannot be read.
+std::wstring OwnUserSid();

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "common/handles.h"
 
@@ -9,6 +10,14 @@
 // the program twice, an installer and the user at once): the process that
 // removes holds a named mutex of its session from just before the registry
 // step to the end of the removal.
+
+// The mutex's security, for the same user's normal and elevated runs alike:
+// an elevated run's default security names the Administrators group, which a
+// normal run's token holds for denial only, and labels the mutex High
+// integrity, so a normal run could not open it and would remove beside the
+// elevated one. Here only the user, by SID, may wait on it and release it
+// (SYNCHRONIZE and MUTEX_MODIFY_STATE), and the label is Medium.
+std::wstring RemovalTurnSecurity(const std::wstring& userSid);
 
 void ReleaseAndCloseMutex(HANDLE mutex);
 using RemovalTurn = UniqueHandle<HANDLE, ReleaseAndCloseMutex, 0>;

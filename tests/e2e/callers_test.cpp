@@ -135,6 +135,24 @@ TEST_F(Callers, ShippedInsideTheExtensionItsWholeFolderGoes) {
   }
 }
 
+// The removal takes its turn: while another run holds it (the test, here),
+// a run changes nothing, neither the debug switch nor the folder; once the
+// turn is let go, it removes both and says 0.
+TEST_F(Callers, ARunRemovesNothingUntilItsTurn) {
+  const Scene scene(L"turn");
+  SetRegistryString(HKEY_CURRENT_USER, CsxsKey(11), L"PlayerDebugMode", L"1");
+  const KernelHandle turn(CreateMutexW(nullptr, TRUE, kRemovalMutexName));
+  ASSERT_TRUE(turn);
+  RunResult run;
+  std::thread removal([&] { run = RunChecked(scene.Options(L"extdir=\"" + scene.ext + L"\" silent=1 wait=1")); });
+  Sleep(3000);  // the copy has long reached its turn by then
+  EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(11), L"PlayerDebugMode") && Exists(scene.ext + L"\\CSXS\\manifest.xml"));
+  ReleaseMutex(turn.get());
+  removal.join();
+  EXPECT_EQ(run.ExitCode(0) * 10 + run.ExitCode(1), 0u);
+  EXPECT_FALSE(RegistryValueExists(HKEY_CURRENT_USER, CsxsKey(11), L"PlayerDebugMode") || Exists(scene.ext));
+}
+
 // Started twice at once on one extension, unattended and waiting (a double
 // click, or the installer and the user): one removal at a time, and both
 // runs tell the truth, 0 each. The one log holds the four processes' banners

@@ -1,6 +1,7 @@
 // The program's rules that need no files: the command line, the copy's line,
 // the texts and their languages.
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include "driver/command_line.h"
@@ -283,6 +284,21 @@ TEST(Rules, RunsSideBySide) {
   const std::pair<DWORD, TurnWait> waits[] = {{WAIT_OBJECT_0, TurnWait::Ours}, {WAIT_ABANDONED, TurnWait::Ours},
                                               {WAIT_TIMEOUT, TurnWait::Busy}, {WAIT_FAILED, TurnWait::Unknown}};
   for (const auto& [result, turn] : waits) EXPECT_EQ(JudgeTurnWait(result), turn) << result;
+  // The same user's normal and elevated runs may both wait on the turn and release it.
+  const std::wstring user = L"S-1-5-21-1-2-3-1001";
+  EXPECT_EQ(RemovalTurnSecurity(user), L"D:P(A;;0x00100001;;;" + user + L")S:(ML;;NW;;;ME)");
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(RemovalTurnSecurity(user).c_str(), SDDL_REVISION_1, &descriptor, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  ACL* dacl = nullptr;
+  ACCESS_ALLOWED_ACE* ace = nullptr;
+  PSID sid = nullptr;
+  ConvertStringSidToSidW(user.c_str(), &sid);
+  EXPECT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present && dacl->AceCount == 1 &&
+              GetAce(dacl, 0, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+              ace->Mask == (SYNCHRONIZE | MUTEX_MODIFY_STATE) && EqualSid(&ace->SidStart, sid));
+  LocalFree(sid);
+  LocalFree(descriptor);
   EXPECT_TRUE(IsOldEnoughToSweep(L"12_1000", 31000) && IsOldEnoughToSweep(L"12_4294967000", 40000) &&
               IsOldEnoughToSweep(L"12_99999999999", 0));
   EXPECT_FALSE(IsOldEnoughToSweep(L"12_1000", 30999) || IsOldEnoughToSweep(L"12_4294967000", 1000) ||
