@@ -32,11 +32,13 @@ struct Run {
 };
 
 // How a run ends: its exit code, its last box, and a line that says why,
-// logged before the ending's own line.
+// logged before the ending's own line; and a launch executable that a failed
+// removal moved out and could not put back yet.
 struct Ending {
   int exitCode;
   MessageId box;
   std::wstring reason;
+  std::optional<MovedLaunch> launchNotBack = std::nullopt;
 };
 
 Run ReadRun(int argumentCount, wchar_t** argumentVector) {
@@ -88,8 +90,18 @@ Ending RemoveInTurn(const Arguments& arguments, const std::wstring& folder) {
   const auto movedLaunch = MoveLaunchOutOf(folder, arguments);
   // What a process holding a folder as its current one keeps goes once it is let go.
   if (RemoveExtensionDir(folder) || HandOverEmptiedFolders(folder)) return {kExitRemoved, MessageId::Removed, L""};
-  PutLaunchBack(movedLaunch);  // to try again
-  return {kExitNotRemoved, MessageId::RemoveFailed, L""};
+  // To try again; a folder that another handle keeps delete-pending may take it later.
+  if (PutLaunchBack(movedLaunch)) return {kExitNotRemoved, MessageId::RemoveFailed, L""};
+  return {kExitNotRemoved, MessageId::RemoveFailed, L"", movedLaunch};
+}
+
+// Unless the launch executable is still out of its place even now: the
+// work folder then stays, with the record of that place, and the next run
+// puts the file back.
+void HandOverOrKeepWorkFolder(const std::optional<MovedLaunch>& launchNotBack) {
+  if (PutLaunchBack(launchNotBack)) return HandOverWorkFolder();
+  WriteLog(L"[Stage2] The work folder stays, so that the next run puts back the launch executable, which is here: " +
+           launchNotBack->to);
 }
 
 // Every ending of a run that was not handed to a copy comes here.
@@ -103,7 +115,7 @@ int EndRun(const Run& run, const Ending& ending) {
   if (ending.exitCode == kExitRemoved) CleanLaunchLocation(run.arguments);
   ShowMessage(run, ending.box);
   // Last, once nothing more is shown: the copy's folder goes after the copy.
-  if (run.arguments.isCopy) HandOverWorkFolder();
+  if (run.arguments.isCopy) HandOverOrKeepWorkFolder(ending.launchNotBack);
   return ending.exitCode;
 }
 

@@ -44,28 +44,17 @@ bool MoveWithinGrace(const std::wstring& from, const std::wstring& to) {
   return true;
 }
 
-std::wstring OwnWorkFolderName() { return FileNameOf(FolderOf(GetOwnPath())); }
-
-const std::wstring kBesidePrefix = std::wstring(kWorkFolderName) + L"_", kBesideSuffix = L".tmp";
+std::wstring OwnWorkFolder() { return FolderOf(GetOwnPath()); }
 
 }  // namespace
-
-std::wstring LaunchBesideExtension(const std::wstring& extensionFolder, const std::wstring& workFolderName) {
-  return JoinPath(FolderOf(extensionFolder), kBesidePrefix + workFolderName + kBesideSuffix);
-}
 
 void SweepEarlierLaunchFiles(const std::wstring& extensionFolder, const std::wstring& tempFolder) {
   const unsigned long now = GetTickCount();
   const std::wstring home = WorkFoldersHome(tempFolder);
   ForEachEntry(FolderOf(extensionFolder), [&](const std::wstring& path, const std::wstring& name, DWORD attributes) {
-    const size_t affixes = kBesidePrefix.size() + kBesideSuffix.size();
-    if (IsFolder(attributes) || IsLink(attributes) || name.size() <= affixes ||
-        !SameNameIgnoringCase(name.substr(0, kBesidePrefix.size()), kBesidePrefix) ||
-        !SameNameIgnoringCase(name.substr(name.size() - kBesideSuffix.size()), kBesideSuffix)) {
-      return true;
-    }
+    const std::wstring run = WorkFolderNameBeside(name);
+    if (IsFolder(attributes) || IsLink(attributes) || run.empty()) return true;
     // A run whose work folder is still there may yet put the file back.
-    const std::wstring run = name.substr(kBesidePrefix.size(), name.size() - affixes);
     if (tempFolder.empty() || !IsOldEnoughToSweep(run, now) || !IsAbsent(JoinPath(home, run))) return true;
     if (DeleteFileW(LongForm(path).c_str())) WriteLog(L"[Stage1] Removed a launch executable left by an earlier run: " + path);
     return true;
@@ -78,9 +67,9 @@ bool IsLaunchProcess(const std::wstring& parentFile, ULONGLONG parentCreated, co
 }
 
 std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, const Arguments& arguments) {
-  const std::wstring ownPath = GetOwnPath();
-  if (!arguments.isCopy || arguments.launchFolder.empty() || ownPath.empty() ||
-      !IsInsideFolder(NormalisedPath(arguments.launchFolder), NormalisedPath(extensionFolder))) {
+  const std::wstring ownPath = GetOwnPath(), extension = NormalisedPath(extensionFolder);
+  const std::wstring launch = NormalisedPath(arguments.launchFolder);
+  if (!arguments.isCopy || arguments.launchFolder.empty() || ownPath.empty() || !IsInsideFolder(launch, extension)) {
     return std::nullopt;
   }
   const std::wstring name = FileNameOf(ownPath);
@@ -90,7 +79,7 @@ std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, 
   MovedLaunch moved{from, JoinPath(FolderOf(ownPath), L"launch_" + name), look.attributes};
   bool out = MoveWithinGrace(moved.from, moved.to);
   if (!out && GetLastError() == ERROR_NOT_SAME_DEVICE) {
-    moved.to = LaunchBesideExtension(extensionFolder, OwnWorkFolderName());
+    moved.to = LaunchBesideExtension(extensionFolder, FileNameOf(OwnWorkFolder()));
     out = MoveWithinGrace(moved.from, moved.to);
   }
   if (!out) {
@@ -102,24 +91,29 @@ std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, 
   const bool beside = !SameNameIgnoringCase(FolderOf(moved.to), FolderOf(ownPath));
   SetFileAttributesW(LongForm(moved.to).c_str(), beside ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
   WriteLog(L"[Stage2] Launch executable moved out of the extension's folder: " + moved.to);
+  // As the system names them, as the sweep will read them back.
+  WriteLaunchRecord(OwnWorkFolder(), extension, {JoinPath(launch, FileNameOf(moved.from)), moved.to, moved.attributes});
   return moved;
 }
 
-void PutLaunchBack(const std::optional<MovedLaunch>& moved) {
-  if (!moved) return;
+bool PutLaunchBack(const std::optional<MovedLaunch>& moved) {
+  if (!moved) return true;
   CreateDirectoryTree(FolderOf(moved->from));  // the removal may have emptied and removed it
-  if (MoveFileExW(LongForm(moved->to).c_str(), LongForm(moved->from).c_str(), 0)) {
-    SetFileAttributesW(LongForm(moved->from).c_str(), moved->attributes);
-    WriteLog(L"[Stage2] Launch executable put back: " + moved->from);
-  } else {
+  if (!MoveFileExW(LongForm(moved->to).c_str(), LongForm(moved->from).c_str(), 0)) {
     WriteLog(L"[Stage2] The launch executable could not be put back: " + moved->to);
+    return false;
   }
+  SetFileAttributesW(LongForm(moved->from).c_str(), moved->attributes);
+  ForgetLaunchRecord(OwnWorkFolder());
+  WriteLog(L"[Stage2] Launch executable put back: " + moved->from);
+  return true;
 }
 
 void CleanLaunchLocation(const Arguments& arguments) {
   if (!arguments.isCopy || arguments.launchFolder.empty()) return;
+  ForgetLaunchRecord(OwnWorkFolder());  // removed: nothing is to go back
   WaitForLaunchProcessExit();
-  const std::wstring beside = LaunchBesideExtension(arguments.extensionFolder, OwnWorkFolderName());
+  const std::wstring beside = LaunchBesideExtension(arguments.extensionFolder, FileNameOf(OwnWorkFolder()));
   if (!IsAbsent(beside)) DeleteOrScheduleFile(beside);  // what stays goes with the next run's sweep
   CleanLaunchLocation(arguments.launchFolder, GetOwnPath());
 }

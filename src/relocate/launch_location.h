@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/arguments.h"
+#include "relocate/launch_place.h"
 
 // The relaunched copy, after a removal: waits (five seconds at most) for the
 // first process to end, then deletes the launch executable (the file in the
@@ -21,19 +22,13 @@ void CleanLaunchLocation(const std::wstring& launchFolder, const std::wstring& o
 // its own work folder, beside itself under another name, before the removal,
 // and puts it back (in a folder made again if need be) when the removal fails.
 // A work folder on another volume cannot take it: it then goes beside the
-// extension's folder (LaunchBesideExtension). A file held for a moment (a
-// scanner) is tried again within the run's grace.
-struct MovedLaunch {
-  std::wstring from, to;
-  unsigned long attributes;  // put back with it; writable meanwhile, so that it goes with the work folder
-};
+// extension's folder (LaunchBesideExtension), and the copy deletes it there
+// after a removal once the first process has ended. A file held for a
+// moment (a scanner) is tried again within the run's grace. Its place is
+// recorded in the work folder while it is out (see launch_place.h).
 std::optional<MovedLaunch> MoveLaunchOutOf(const std::wstring& extensionFolder, const Arguments& arguments);
-void PutLaunchBack(const std::optional<MovedLaunch>& moved);
-
-// Beside the extension's folder, on its volume but outside it, hidden:
-// PexloPlayAiUninstall_<work folder name>.tmp. The copy deletes it after a
-// removal once the first process has ended.
-std::wstring LaunchBesideExtension(const std::wstring& extensionFolder, const std::wstring& workFolderName);
+// True when the file is back, or was never moved.
+bool PutLaunchBack(const std::optional<MovedLaunch>& moved);
 
 // The first process, after the sweep of work folders: deletes what earlier
 // runs left beside the extension's folder, once the work folder that its name

@@ -10,6 +10,7 @@
 #include "common/paths.h"
 #include "log/log.h"
 #include "relocate/copy_line.h"
+#include "relocate/launch_place.h"
 
 namespace {
 
@@ -31,6 +32,19 @@ std::wstring HelperCommand(const std::wstring& folder) {
   const std::wstring quoted = L"\"" + folder + L"\"";
   return L"for /l %i in (1,1," + Decimal(kHelperTries) + L") do (if exist " + quoted +
          L" (timeout /t 1 /nobreak >nul 2>&1 & rmdir /s /q " + quoted + L" 2>nul))";
+}
+
+// The plain files named launch_* (the launch executable, its record), or
+// all others; false once one cannot be deleted.
+bool DeleteFilesIn(const std::wstring& folder, bool launch) {
+  bool kept = false;
+  ForEachEntry(folder, [launch, &kept](const std::wstring& path, const std::wstring& name, DWORD attributes) {
+    if (IsFolder(attributes) || IsLink(attributes) || (name.rfind(L"launch_", 0) == 0) != launch) return true;
+    SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions
+    kept = !DeleteFileW(LongForm(path).c_str());
+    return !kept;
+  });
+  return !kept;
 }
 
 }  // namespace
@@ -63,17 +77,9 @@ void SweepEarlierWorkFolders(const std::wstring& tempFolder) {
   ForEachEntry(home, [now](const std::wstring& folder, const std::wstring& name, DWORD attributes) {
     if (!IsFolder(attributes) || IsLink(attributes) || !IsOldEnoughToSweep(name, now)) return true;
     // The copy first: while it runs, its run may yet put back the launch
-    // executable it moved here, so the folder is left whole.
-    for (const bool launch : {false, true}) {
-      bool kept = false;
-      ForEachEntry(folder, [launch, &kept](const std::wstring& path, const std::wstring& entryName, DWORD entry) {
-        if (IsFolder(entry) || IsLink(entry) || (entryName.rfind(L"launch_", 0) == 0) != launch) return true;
-        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only copies of earlier versions
-        kept = !DeleteFileW(LongForm(path).c_str());
-        return !kept;
-      });
-      if (kept) return true;
-    }
+    // executable it moved here, so the folder is left whole. So it is while
+    // a launch executable that its run could not put back cannot go back yet.
+    if (!DeleteFilesIn(folder, false) || !PutBackRecordedLaunch(folder) || !DeleteFilesIn(folder, true)) return true;
     if (RemoveDirectoryW(LongForm(folder).c_str())) WriteLog(L"[Stage1] Removed a work folder left by an earlier run: " + folder);
     return true;
   });

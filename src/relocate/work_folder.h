@@ -11,7 +11,9 @@ bool IsWorkFolderName(const std::wstring& name);
 // The first process, before it makes its own: removes what earlier runs left
 // in the work folders' home. Only folders named like a work folder and old
 // enough, never through a link, and in them only plain files, the copy
-// first; a folder whose copy still runs is left whole, and so stays.
+// first; a folder whose copy still runs is left whole, and so stays, and so
+// is one whose launch executable its run could not put back, until it can
+// go back (PutBackRecordedLaunch).
 void SweepEarlierWorkFolders(const std::wstring& tempFolder);
 
 // A work folder that another run has just made may not hold its running copy

@@ -27,6 +27,7 @@ TEST_F(Leftovers, NothingBehindALinkIsTouchedAndEarlierWorkFoldersGo) {
   MakeFolder(leftovers[1]);
   MakeFolder(home + L"\\not_a_run");
   MakeFile(home + L"\\notes.txt");
+  DeleteFileW(JoinPath(temp, kLogFileName).c_str());  // an earlier run's, when the fixtures are kept
   const Snapshot before = TakeSnapshot(temp, leftovers);
   for (const std::wstring name : {L"inner", L"outer"}) {
     SCOPED_TRACE(testing::PrintToString(name));

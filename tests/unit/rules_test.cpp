@@ -354,3 +354,18 @@ TEST(Rules, OnlyEmptiedFoldersThatAProcessHoldsGoToTheHelper) {
       {std::vector<LeftEntry>(200, held), L"more folders than one command can name"}};
   for (const auto& [left, why] : refused) EXPECT_EQ(WhyNotHandOverEmptiedFolders(left), why);
 }
+
+// A launch executable goes back only to where its record says, and only from
+// a record as the program writes it, naming a place inside the extension.
+TEST(Rules, ALaunchRecordNamesAPlaceInsideTheExtension) {
+  const std::wstring ext = L"T:\\a\\com.pexlo.play.ai", from = ext + L"\\uninstall\\u.exe";
+  const auto record = ParseLaunchRecord(from + L"\r\n" + ext + L"\r\n33\r\n");
+  ASSERT_TRUE(record);
+  EXPECT_TRUE(record->from == from && record->extensionFolder == ext && record->attributes == 33);
+  for (const std::wstring& text : {ext + L"2\\u.exe\r\n" + ext + L"\r\n33\r\n", ext + L"\r\n" + ext + L"\r\n33\r\n",
+                                  ext + L"\\..\\u.exe\r\n" + ext + L"\r\n33\r\n", L"u.exe\r\n" + ext + L"\r\n33\r\n",
+                                  from + L"\r\n" + ext + L"\r\n33", from + L"\r\n" + ext + L"\r\n3x\r\n",
+                                  from + L"\r\n" + ext + L"\r\n33\r\nmore\r\n"}) {
+    EXPECT_FALSE(ParseLaunchRecord(text)) << testing::PrintToString(text);
+  }
+}
