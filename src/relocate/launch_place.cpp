@@ -83,14 +83,14 @@ bool PutBackRecordedLaunch(const std::wstring& workFolder) {
     WriteLog(L"[Stage1] Kept a work folder whose record of a launch executable cannot be read: " + recordPath);
     return false;
   }
-  const std::wstring name = FileNameOf(record->from);
-  for (const std::wstring& at : {JoinPath(workFolder, L"launch_" + name),
+  const PathLook place = LookAt(FolderOf(record->from));
+  const bool placeIsThere = place.Exists() && IsFolder(place.attributes);
+  for (const std::wstring& at : {JoinPath(workFolder, L"launch_" + FileNameOf(record->from)),
                                  LaunchBesideExtension(record->extensionFolder, FileNameOf(workFolder))}) {
     const PathLook look = LookAt(at);
     if (look.absent) continue;
-    const PathLook place = LookAt(FolderOf(record->from));
-    if (!look.Exists() || IsFolder(look.attributes) || IsLink(look.attributes) || !place.Exists() ||
-        !IsFolder(place.attributes) || !MoveFileExW(LongForm(at).c_str(), LongForm(record->from).c_str(), 0)) {
+    const bool plainFile = look.Exists() && !IsFolder(look.attributes) && !IsLink(look.attributes);
+    if (!placeIsThere || !plainFile || !MoveFileExW(LongForm(at).c_str(), LongForm(record->from).c_str(), 0)) {
       WriteLog(L"[Stage1] Kept a work folder: the launch executable of its run cannot go back yet, it is here: " + at);
       return false;
     }
